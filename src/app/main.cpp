@@ -1,0 +1,12 @@
+#include <cstdio>
+
+#include "midi/MIDIDevicesRoutines.h"
+
+int main()
+{
+    MIDIDevicesStart();
+    std::printf("Klavora Lite v2.9: %zu MIDI output port(s) found.\n", MIDIDevices.Items.size());
+    std::printf("The window is not built yet; nothing more to run.\n");
+    MIDIDevicesStop();
+    return 0;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+
+// The operating system's MIDI output service, as the output ports and the
+// device list use it. Every operation answers 0 for success or one of the
+// result codes below; none ever throws.
+
+// An open output port; 0 means not open.
+using HMIDIOUT = uintptr_t;
+
+// The identifier that opens the system's MIDI mapper.
+inline constexpr int32_t MIDI_MAPPER = -1;
+
+inline constexpr uint32_t MMSYSERR_NOERROR = 0;
+inline constexpr uint32_t MMSYSERR_BADDEVICEID = 2;
+inline constexpr uint32_t MMSYSERR_ALLOCATED = 4;
+inline constexpr uint32_t MMSYSERR_INVALHANDLE = 5;
+inline constexpr uint32_t MMSYSERR_NODRIVER = 6;
+inline constexpr uint32_t MMSYSERR_NOMEM = 7;
+inline constexpr uint32_t MMSYSERR_INVALPARAM = 11;
+inline constexpr uint32_t MIDIERR_STILLPLAYING = 65;
+inline constexpr uint32_t MIDIERR_NOTREADY = 67;
+inline constexpr uint32_t MIDIERR_NODEVICE = 68;
+inline constexpr uint32_t MIDIERR_BADOPENMODE = 70;
+
+// What a capability query reports of a device: its product name, a fixed
+// 32-byte field that ends at its first zero byte or fills all 32 bytes.
+struct TMIDIOutCaps {
+    char szPname[32] = {};
+};
+
+class TMIDIOutService {
+public:
+    virtual ~TMIDIOutService() = default;
+
+    // The number n of output devices; their identifiers are 0..n-1.
+    virtual uint32_t GetNumDevs() = 0;
+    virtual uint32_t GetDevCaps(uint32_t DeviceID, TMIDIOutCaps& Caps) = 0;
+    // Opens the device DeviceID (MIDI_MAPPER for the mapper) and stores its
+    // handle on success; leaves Handle alone on failure.
+    virtual uint32_t Open(HMIDIOUT& Handle, int32_t DeviceID) = 0;
+    virtual uint32_t ShortMsg(HMIDIOUT Handle, uint32_t Message) = 0;
+    virtual uint32_t Close(HMIDIOUT Handle) = 0;
+};
+
+// The service every port and the device list talk to. Until the program
+// installs another, it is a service without devices whose mapper answers
+// MIDIERR_NODEVICE.
+TMIDIOutService& MIDIOutService();
+
+// Installs the service (not owned); null restores the service without
+// devices. Returns the one it replaced.
+TMIDIOutService* SetMIDIOutService(TMIDIOutService* Service);
