@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "config/ProfileFile.h"
+
+// The bounds of every Note On velocity setting.
+inline constexpr int32_t MinVolume = 23;
+inline constexpr int32_t MaxVolume = 103;
+
+// The settings store: every user choice lives in the settings file only.
+// Each getter reads the file and clamps what it finds; each setter clamps and
+// writes at once (and throws EProfileWriteError when it cannot).
+struct TKeyboardConfig {
+    std::unique_ptr<ProfileFile> Ini;
+
+    bool GetAccent() const;
+    void SetAccent(bool Value);
+    bool GetSoft() const;
+    void SetSoft(bool Value);
+    bool GetSustain() const;
+    void SetSustain(bool Value);
+    int32_t GetChannel() const;
+    void SetChannel(int32_t Value);
+    int32_t GetGroup() const;
+    void SetGroup(int32_t Value);
+    int32_t GetVoice() const;
+    void SetVoice(int32_t Value);
+    // The keyboard octave.
+    int32_t GetOctave() const;
+    void SetOctave(int32_t Value);
+    int32_t GetFade() const;
+    void SetFade(int32_t Value);
+    int32_t GetVolume() const;
+    void SetVolume(int32_t Value);
+    std::string GetMap() const;
+    void SetMap(const std::string& Value);
+    int32_t GetMouseOctave() const;
+    void SetMouseOctave(int32_t Value);
+    int32_t GetDeviceID() const;
+    void SetDeviceID(int32_t Value);
+    std::string GetPatch() const;
+    void SetPatch(const std::string& Value);
+
+    // Opens the store on the settings file, normalises it and loads the catalogue.
+    void OpenConfig(const std::string& FileName);
+    // Rewrites every setting with its own clamped value.
+    void Normalize();
+    void CloseConfig();
+};
+
+extern TKeyboardConfig KeyboardConfig;
+
+// Start step: opens "Setup.ini" in the program folder. Stop step: closes it.
+void KlavoraConfigStart();
+void KlavoraConfigStop();

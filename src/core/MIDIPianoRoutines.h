@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+#include "support/ArrayRoutines.h"
+
+enum class TMouseButton : uint8_t { Left = 1, Middle = 2, Right = 4 };
+
+// A set of mouse buttons held down.
+class TMouseButtons {
+public:
+    constexpr TMouseButtons() = default;
+    constexpr TMouseButtons(std::initializer_list<TMouseButton> Buttons)
+    {
+        for (TMouseButton Button : Buttons)
+            Include(Button);
+    }
+    constexpr bool Contains(TMouseButton Button) const { return (Bits & static_cast<uint8_t>(Button)) != 0; }
+    constexpr void Include(TMouseButton Button) { Bits |= static_cast<uint8_t>(Button); }
+    constexpr void Exclude(TMouseButton Button) { Bits &= static_cast<uint8_t>(~static_cast<uint8_t>(Button)); }
+    constexpr bool Empty() const { return Bits == 0; }
+    constexpr bool operator==(const TMouseButtons&) const = default;
+
+private:
+    uint8_t Bits = 0;
+};
+
+// The note player: turns note requests from keys and mouse buttons into Note
+// On and Note Off, applies the software pedals, and tracks every note it has
+// started and not yet stopped. It keeps no copy of any setting: the channel,
+// velocities, pedals and output device are read from the settings store for
+// every message.
+struct TMIDIPiano {
+    TArrayInteger HeldNotes;
+    TArrayInteger SustainedNotes;
+    TArrayInteger MouseSustainedNotes;
+    int32_t LeftNote = -1;
+    int32_t MiddleNote = -1;
+    int32_t RightNote = -1;
+    int32_t LeftChannel = -1;
+    int32_t MiddleChannel = -1;
+    int32_t RightChannel = -1;
+
+    void Reset();
+    // Modifier: +1 accents this note, -1 softens it, 0 leaves the pedals alone.
+    void KeyNoteOn(int32_t Note, int32_t Modifier, bool Shift);
+    void KeyNoteOff(int32_t Note, bool Shift);
+    void ReleaseSustained();
+    void ReleaseKeyNotes();
+    // Held is the set of buttons down, the pressed one included.
+    void MouseNoteOn(TMouseButton Button, TMouseButtons Held, int32_t Note);
+    void MouseNoteOff(TMouseButton Button);
+    void ReleaseUnheldButtons(TMouseButtons Held);
+    void ReleaseMouseNotes();
+    void StopAll();
+};
+
+extern TMIDIPiano MIDIPiano;
+
+// Start step: Reset. Stop step: Reset and release the lists; nothing is sent.
+void MIDIPianoStart();
+void MIDIPianoStop();
