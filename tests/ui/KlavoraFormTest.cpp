@@ -4,6 +4,8 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QSlider>
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QTest>
 
 #include "FormFixture.h"
 #include "config/KlavoraConfigRoutines.h"
@@ -457,4 +459,32 @@ TEST_F(FormTest, AnErrorRaisedByAHandlerIsShownAndPlayingGoesOn)
     std::filesystem::rename(Folder / "Setup.saved", Settings);
     PressKey(Qt::Key_Z, ScanZ);
     EXPECT_EQ(Sent(), std::vector<std::string>{"90 30 67"});
+}
+
+TEST_F(FormTest, DraggingATrackBarWorksButLeavesTheKeysToTheWindow)
+{
+    CreateForm();
+    QSlider* Bar = Form1->TrackBar1;
+    const int Y = Bar->height() / 2;
+    QTest::mousePress(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(Bar->width() - 6, Y));
+    QTest::mouseMove(Bar, QPoint(6, Y));
+    QTest::mouseRelease(Bar, Qt::LeftButton, Qt::NoModifier, QPoint(6, Y));
+    EXPECT_LT(KeyboardConfig.GetVolume(), 40);
+    EXPECT_EQ(QApplication::focusWidget(), Form1);
+    PressKey(Qt::Key_Left, ScanLeft);
+    EXPECT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Bar->value(), KeyboardConfig.GetVolume());
+}
+
+TEST_F(FormTest, AListPopUpTakingTheKeysReleasesTheKeysDown)
+{
+    CreateForm();
+    PressKey(Qt::Key_Z, ScanZ);
+    Form1->ComboBox2->showPopup();
+    // The release goes to the pop-up; the note must not stay behind.
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"90 30 67", "80 30 00"}));
+    Form1->ComboBox2->hidePopup();
+    PressKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Sent().back(), "90 30 67");
+    EXPECT_EQ(Form1->ComboBox2->currentIndex(), 0);
 }
