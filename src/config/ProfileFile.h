@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "support/VCLRoutines.h"
 
@@ -11,6 +14,31 @@
 class EProfileWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// One key of a section as listed, with the value that reading that key in the
+// section finds; none where such a read gives its default.
+struct TProfileEntry {
+    std::string Name;
+    std::optional<std::string> Value;
+};
+
+// What listing a whole file gives, from one read of it: the section names, and
+// for each the keys of the first section of that name with their values, just
+// as ReadSections, ReadSection and ReadString would give them one by one.
+class TProfileListing {
+public:
+    explicit TProfileListing(std::string_view Bytes);
+
+    const TStringList& Sections() const { return SectionNames; }
+    // The entries of the section listed at Position (of the first section of
+    // that name, since reads always find the first one).
+    const std::vector<TProfileEntry>& Entries(size_t Position) const { return EntryLists[EntriesOf[Position]]; }
+
+private:
+    TStringList SectionNames;
+    std::vector<size_t> EntriesOf;
+    std::vector<std::vector<TProfileEntry>> EntryLists;
 };
 
 // Access to one INI-style text file: section header lines "[name]" followed
@@ -34,6 +62,8 @@ public:
     // Names as written, in file order, within the listing limit.
     TStringList ReadSections() const;
     TStringList ReadSection(const std::string& Section) const;
+    // Every listing at once, from one read of the file.
+    TProfileListing ReadListing() const;
 
     // Writes out anything still cached for the file.
     void UpdateFile();
@@ -44,3 +74,8 @@ private:
 
 // True when a file (not a folder) of that name exists.
 bool FileExists(const std::string& FileName);
+
+// Reads Text as the integer form of a profile file: hexadecimal after a
+// leading 0x or 0X (when more than two characters) or $, decimal otherwise;
+// false, with Value untouched, for any other text.
+bool TryProfileInteger(std::string_view Text, int32_t& Value);

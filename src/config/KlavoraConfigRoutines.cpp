@@ -1,0 +1,165 @@
+#include "config/KlavoraConfigRoutines.h"
+
+#include "config/MIDIPatchRoutines.h"
+#include "support/ErrorRoutines.h"
+#include "support/ProgramFolderRoutines.h"
+#include "support/RangeRoutines.h"
+
+TKeyboardConfig KeyboardConfig;
+
+namespace {
+
+constexpr const char* KeyboardSection = "Keyboard";
+constexpr const char* MouseSection = "Mouse";
+constexpr const char* MIDIOutSection = "MIDI Out";
+constexpr const char* ConfigSection = "Config";
+constexpr const char* DefaultPatch = "GeneralMIDI.ini";
+
+// A closed store reads every default and keeps nothing.
+bool ReadBool(const TKeyboardConfig& Config, const char* Section, const char* Key, bool Default)
+{
+    return Config.Ini ? Config.Ini->ReadBool(Section, Key, Default) : Default;
+}
+
+int32_t ReadInteger(const TKeyboardConfig& Config, const char* Section, const char* Key, int32_t Default)
+{
+    return Config.Ini ? Config.Ini->ReadInteger(Section, Key, Default) : Default;
+}
+
+std::string ReadString(const TKeyboardConfig& Config, const char* Section, const char* Key, const char* Default)
+{
+    return Config.Ini ? Config.Ini->ReadString(Section, Key, Default) : Default;
+}
+
+void WriteBool(TKeyboardConfig& Config, const char* Section, const char* Key, bool Value)
+{
+    if (Config.Ini)
+        Config.Ini->WriteBool(Section, Key, Value);
+}
+
+void WriteInteger(TKeyboardConfig& Config, const char* Section, const char* Key, int32_t Value)
+{
+    if (Config.Ini)
+        Config.Ini->WriteInteger(Section, Key, Value);
+}
+
+void WriteString(TKeyboardConfig& Config, const char* Section, const char* Key, const std::string& Value)
+{
+    if (Config.Ini)
+        Config.Ini->WriteString(Section, Key, Value);
+}
+
+// The catalogue must be a file in the program's folder: a name that could
+// lead out of it counts as no such file.
+std::string ExistingPatch(const std::string& Name)
+{
+    const bool InProgramFolder = Name.find_first_of(std::string("/\\\0", 3)) == std::string::npos &&
+                                 Name.find("..") == std::string::npos;
+    return InProgramFolder && FileExists(ProgramFolder() + Name) ? Name : DefaultPatch;
+}
+
+bool LoadConfiguredPatch(const TKeyboardConfig& Config)
+{
+    return MIDIPatch.LoadPatch(ProgramFolder() + Config.GetPatch());
+}
+
+}
+
+bool TKeyboardConfig::GetAccent() const { return ReadBool(*this, KeyboardSection, "Accent", false); }
+void TKeyboardConfig::SetAccent(bool Value) { WriteBool(*this, KeyboardSection, "Accent", Value); }
+bool TKeyboardConfig::GetSoft() const { return ReadBool(*this, KeyboardSection, "Soft", false); }
+void TKeyboardConfig::SetSoft(bool Value) { WriteBool(*this, KeyboardSection, "Soft", Value); }
+bool TKeyboardConfig::GetSustain() const { return ReadBool(*this, KeyboardSection, "Sustain", false); }
+void TKeyboardConfig::SetSustain(bool Value) { WriteBool(*this, KeyboardSection, "Sustain", Value); }
+
+int32_t TKeyboardConfig::GetChannel() const { return Clamp(ReadInteger(*this, KeyboardSection, "Channel", 0), 1, 16); }
+void TKeyboardConfig::SetChannel(int32_t Value) { WriteInteger(*this, KeyboardSection, "Channel", Clamp(Value, 1, 16)); }
+
+int32_t TKeyboardConfig::GetGroup() const { return ReadInteger(*this, KeyboardSection, "Group", 0); }
+void TKeyboardConfig::SetGroup(int32_t Value) { WriteInteger(*this, KeyboardSection, "Group", Value); }
+int32_t TKeyboardConfig::GetVoice() const { return ReadInteger(*this, KeyboardSection, "Voice", 0); }
+void TKeyboardConfig::SetVoice(int32_t Value) { WriteInteger(*this, KeyboardSection, "Voice", Value); }
+
+int32_t TKeyboardConfig::GetOctave() const { return Clamp(ReadInteger(*this, KeyboardSection, "Octave", 4), 0, 7); }
+void TKeyboardConfig::SetOctave(int32_t Value) { WriteInteger(*this, KeyboardSection, "Octave", Clamp(Value, 0, 7)); }
+
+int32_t TKeyboardConfig::GetFade() const { return Clamp(ReadInteger(*this, KeyboardSection, "Fade", 0), 0, 127); }
+void TKeyboardConfig::SetFade(int32_t Value) { WriteInteger(*this, KeyboardSection, "Fade", Clamp(Value, 0, 127)); }
+
+int32_t TKeyboardConfig::GetVolume() const
+{
+    return Clamp(ReadInteger(*this, KeyboardSection, "Volume", 111), MinVolume, MaxVolume);
+}
+void TKeyboardConfig::SetVolume(int32_t Value)
+{
+    WriteInteger(*this, KeyboardSection, "Volume", Clamp(Value, MinVolume, MaxVolume));
+}
+
+std::string TKeyboardConfig::GetMap() const { return ReadString(*this, KeyboardSection, "Map", "Tracker"); }
+void TKeyboardConfig::SetMap(const std::string& Value) { WriteString(*this, KeyboardSection, "Map", Value); }
+
+int32_t TKeyboardConfig::GetMouseOctave() const { return Clamp(ReadInteger(*this, MouseSection, "Octave", 4), 0, 7); }
+void TKeyboardConfig::SetMouseOctave(int32_t Value) { WriteInteger(*this, MouseSection, "Octave", Clamp(Value, 0, 7)); }
+
+int32_t TKeyboardConfig::GetDeviceID() const { return ReadInteger(*this, MIDIOutSection, "DeviceID", 0); }
+void TKeyboardConfig::SetDeviceID(int32_t Value) { WriteInteger(*this, MIDIOutSection, "DeviceID", Value); }
+
+std::string TKeyboardConfig::GetPatch() const
+{
+    return ExistingPatch(ReadString(*this, ConfigSection, "Patch", DefaultPatch));
+}
+void TKeyboardConfig::SetPatch(const std::string& Value) { WriteString(*this, ConfigSection, "Patch", ExistingPatch(Value)); }
+
+void TKeyboardConfig::Normalize()
+{
+    // This order of first writes lays out a fresh settings file.
+    SetAccent(GetAccent());
+    SetSoft(GetSoft());
+    SetChannel(GetChannel());
+    SetGroup(GetGroup());
+    SetVoice(GetVoice());
+    SetOctave(GetOctave());
+    SetFade(GetFade());
+    SetVolume(GetVolume());
+    SetMap(GetMap());
+    SetDeviceID(GetDeviceID());
+    SetMouseOctave(GetMouseOctave());
+    SetSustain(GetSustain());
+    SetPatch(GetPatch());
+}
+
+void TKeyboardConfig::OpenConfig(const std::string& FileName)
+{
+    Ini = std::make_unique<ProfileFile>(FileName);
+    Normalize();
+    if (!LoadConfiguredPatch(*this)) {
+        SetPatch(DefaultPatch);
+        LoadConfiguredPatch(*this);
+    }
+}
+
+void TKeyboardConfig::CloseConfig()
+{
+    if (Ini) {
+        Ini->UpdateFile();
+        Ini.reset();
+    }
+    MIDIPatch.ClearPatch();
+}
+
+void KlavoraConfigStart()
+{
+    try {
+        KeyboardConfig.OpenConfig(ProgramFolder() + "Setup.ini");
+    } catch (const EProfileWriteError& Error) {
+        // A settings file that cannot be written is reported once; the
+        // program goes on with what the file holds or the defaults.
+        ShowError(Error.what());
+        LoadConfiguredPatch(KeyboardConfig);
+    }
+}
+
+void KlavoraConfigStop()
+{
+    KeyboardConfig.CloseConfig();
+}

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "ErrorRecorder.h"
+#include "TemporaryFolder.h"
+#include "config/KlavoraConfigRoutines.h"
+#include "config/MIDIPatchRoutines.h"
+#include "support/ProgramFolderRoutines.h"
+
+namespace {
+
+constexpr const char* FreshSettings =
+    "[Keyboard]\n"
+    "Accent=0\n"
+    "Soft=0\n"
+    "Channel=1\n"
+    "Group=0\n"
+    "Voice=0\n"
+    "Octave=4\n"
+    "Fade=0\n"
+    "Volume=103\n"
+    "Map=Tracker\n"
+    "Sustain=0\n"
+    "[MIDI Out]\n"
+    "DeviceID=0\n"
+    "[Mouse]\n"
+    "Octave=4\n"
+    "[Config]\n"
+    "Patch=GeneralMIDI.ini\n";
+
+class KlavoraConfigTest : public ::testing::Test {
+protected:
+    void SetUp() override { Folder.CopyShipped("GeneralMIDI.ini"); }
+
+    // Starts the store on a settings file that holds Bytes.
+    void StartWith(const std::string& Bytes)
+    {
+        Folder.Write("Setup.ini", Bytes);
+        KlavoraConfigStart();
+    }
+
+    void Restart()
+    {
+        KlavoraConfigStop();
+        KlavoraConfigStart();
+    }
+
+    std::string Settings() const { return Folder.Read("Setup.ini"); }
+
+    TErrorRecorder Errors;
+    TTemporaryProgramFolder Folder;
+};
+
+}
+
+TEST_F(KlavoraConfigTest, AFreshStartWritesEverySettingInOrderAndLoadsTheCatalogue)
+{
+    KlavoraConfigStart();
+    EXPECT_EQ(Settings(), FreshSettings);
+    ASSERT_TRUE(MIDIPatch.GroupNames);
+    EXPECT_EQ(MIDIPatch.GroupNames->size(), 16u);
+    EXPECT_TRUE(Errors.Messages.empty());
+
+    Restart();
+    EXPECT_EQ(Settings(), FreshSettings);
+    KlavoraConfigStop();
+    EXPECT_FALSE(MIDIPatch.GroupNames);
+    EXPECT_FALSE(KeyboardConfig.Ini);
+}
+
+TEST_F(KlavoraConfigTest, RangedSettingsAreClampedWhenReadAndTheFileKeepsThemUntilWritten)
+{
+    const std::string Stored =
+        "[Keyboard]\nChannel=99\nVolume=5\nOctave=-3\nFade=200\n[Mouse]\nOctave=12\n";
+    Folder.Write("Setup.ini", Stored);
+    KeyboardConfig.Ini = std::make_unique<ProfileFile>(Folder / "Setup.ini");
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 16);
+    EXPECT_EQ(KeyboardConfig.GetVolume(), MinVolume);
+    EXPECT_EQ(KeyboardConfig.GetOctave(), 0);
+    EXPECT_EQ(KeyboardConfig.GetFade(), 127);
+    EXPECT_EQ(KeyboardConfig.GetMouseOctave(), 7);
+    EXPECT_EQ(Settings(), Stored);
+
+    Folder.Write("Setup.ini", "[Keyboard]\nChannel=0\nOctave=12\nFade=-1\n[Mouse]\nOctave=-3\n");
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 1);
+    EXPECT_EQ(KeyboardConfig.GetVolume(), MaxVolume) << "a missing Volume is 111, clamped";
+    EXPECT_EQ(KeyboardConfig.GetOctave(), 7);
+    EXPECT_EQ(KeyboardConfig.GetFade(), 0);
+    EXPECT_EQ(KeyboardConfig.GetMouseOctave(), 0);
+
+    Folder.Write("Setup.ini", "[Keyboard]\nChannel=0x0A\nVolume=$40\n");
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 10);
+    EXPECT_EQ(KeyboardConfig.GetVolume(), 64);
+}
+
+TEST_F(KlavoraConfigTest, SettersClampBeforeTheyWrite)
+{
+    KlavoraConfigStart();
+    KeyboardConfig.SetChannel(0);
+    KeyboardConfig.SetVolume(200);
+    KeyboardConfig.SetOctave(-1);
+    KeyboardConfig.SetFade(128);
+    KeyboardConfig.SetMouseOctave(9);
+    const ProfileFile Raw(Folder / "Setup.ini");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Channel", ""), "1");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Volume", ""), "103");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Octave", ""), "0");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Fade", ""), "127");
+    EXPECT_EQ(Raw.ReadString("Mouse", "Octave", ""), "7");
+
+    KeyboardConfig.SetChannel(17);
+    KeyboardConfig.SetVolume(1);
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Channel", ""), "16");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Volume", ""), "23");
+}
+
+TEST_F(KlavoraConfigTest, BooleansReadAsIntegersAndAreRewrittenAsOneAtTheNextStart)
+{
+    StartWith("[Keyboard]\nAccent=yes\nSoft=2\nSustain=-1\n");
+    EXPECT_FALSE(KeyboardConfig.GetAccent());
+    EXPECT_TRUE(KeyboardConfig.GetSoft());
+    EXPECT_TRUE(KeyboardConfig.GetSustain());
+    const ProfileFile Raw(Folder / "Setup.ini");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Accent", ""), "0");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Soft", ""), "1");
+    EXPECT_EQ(Raw.ReadString("Keyboard", "Sustain", ""), "1");
+
+    KeyboardConfig.SetSustain(false);
+    EXPECT_FALSE(KeyboardConfig.GetSustain());
+}
+
+TEST_F(KlavoraConfigTest, GroupVoiceAndDeviceHaveNoRange)
+{
+    StartWith("[Keyboard]\nGroup=-1\nVoice=500\n[MIDI Out]\nDeviceID=1000\n");
+    EXPECT_EQ(KeyboardConfig.GetGroup(), -1);
+    EXPECT_EQ(KeyboardConfig.GetVoice(), 500);
+    EXPECT_EQ(KeyboardConfig.GetDeviceID(), 1000);
+    KeyboardConfig.SetVoice(-1);
+    EXPECT_EQ(KeyboardConfig.GetVoice(), -1);
+}
+
+TEST_F(KlavoraConfigTest, AnExternalEditIsSeenByTheNextGetter)
+{
+    KlavoraConfigStart();
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 1);
+    ProfileFile Editor(Folder / "Setup.ini");
+    Editor.WriteInteger("Keyboard", "Channel", 9);
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 9);
+    KeyboardConfig.SetChannel(3);
+    EXPECT_EQ(Editor.ReadInteger("Keyboard", "Channel", 0), 3);
+}
+
+TEST_F(KlavoraConfigTest, APatchOutsideTheProgramFolderOrMissingIsTheGeneralMIDICatalogue)
+{
+    std::filesystem::create_directory(Folder / "Sub");
+    Folder.Write("Sub/Inner.ini", "[Inner]\n0=Inside a subfolder\n");
+    std::filesystem::create_directory(Folder / "AFolder.ini");
+    for (const std::string Outside :
+         {"Missing.ini", "Sub/Inner.ini", "Sub\\Inner.ini", "../Setup.ini", "..", "/etc/hostname", "AFolder.ini", ""}) {
+        StartWith("[Config]\nPatch=" + Outside + "\n");
+        EXPECT_EQ(KeyboardConfig.GetPatch(), "GeneralMIDI.ini") << Outside;
+        EXPECT_EQ(ProfileFile(Folder / "Setup.ini").ReadString("Config", "Patch", ""), "GeneralMIDI.ini") << Outside;
+        ASSERT_TRUE(MIDIPatch.GroupNames) << Outside;
+        EXPECT_EQ(MIDIPatch.GroupNames->front(), "Piano") << Outside;
+        KeyboardConfig.SetPatch(Outside);
+        EXPECT_EQ(ProfileFile(Folder / "Setup.ini").ReadString("Config", "Patch", ""), "GeneralMIDI.ini") << Outside;
+        KlavoraConfigStop();
+    }
+
+    Folder.Write("Mine.ini", "[Mine]\n5=Own voice\n");
+    StartWith("[Config]\nPatch=Mine.ini\n");
+    EXPECT_EQ(KeyboardConfig.GetPatch(), "Mine.ini");
+    EXPECT_EQ(*MIDIPatch.GroupNames, (TStringList{"Mine"}));
+    EXPECT_TRUE(Errors.Messages.empty());
+}
+
+TEST_F(KlavoraConfigTest, WithoutAnyCatalogueTheStoreOpensWithAnEmptyOne)
+{
+    std::filesystem::remove(Folder / "GeneralMIDI.ini");
+    StartWith("[Config]\nPatch=Missing.ini\n");
+    EXPECT_EQ(KeyboardConfig.GetPatch(), "GeneralMIDI.ini");
+    EXPECT_EQ(ProfileFile(Folder / "Setup.ini").ReadString("Config", "Patch", ""), "GeneralMIDI.ini");
+    EXPECT_FALSE(MIDIPatch.GroupNames);
+    EXPECT_TRUE(MIDIPatch.GroupPrograms.empty());
+    EXPECT_TRUE(Errors.Messages.empty());
+}
+
+TEST_F(KlavoraConfigTest, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn)
+{
+    // The temporary file's place is taken, so no write can succeed.
+    std::filesystem::create_directory(Folder / "Setup.ini.tmp");
+    StartWith("[Keyboard]\nChannel=99\nMap=Typing\n");
+    EXPECT_EQ(Errors.Messages, (std::vector<std::string>{"Unable to write to " + (Folder / "Setup.ini")}));
+    EXPECT_EQ(Settings(), "[Keyboard]\nChannel=99\nMap=Typing\n");
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 16);
+    EXPECT_EQ(KeyboardConfig.GetMap(), "Typing");
+    ASSERT_TRUE(MIDIPatch.GroupNames);
+    EXPECT_EQ(MIDIPatch.GroupNames->size(), 16u);
+    EXPECT_THROW(KeyboardConfig.SetChannel(2), EProfileWriteError);
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 16);
+}
+
+TEST_F(KlavoraConfigTest, AMissingProgramFolderGivesTheDefaultsAfterOneMessage)
+{
+    const std::string Gone = Folder / "Gone/";
+    SetProgramFolder(Gone);
+    KlavoraConfigStart();
+    EXPECT_EQ(Errors.Messages, (std::vector<std::string>{"Unable to write to " + Gone + "Setup.ini"}));
+    EXPECT_EQ(KeyboardConfig.GetVolume(), MaxVolume);
+    EXPECT_EQ(KeyboardConfig.GetOctave(), 4);
+    EXPECT_EQ(KeyboardConfig.GetMap(), "Tracker");
+    EXPECT_FALSE(MIDIPatch.GroupNames);
+}
