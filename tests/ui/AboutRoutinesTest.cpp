@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TestApplication.h"
+#include "FormFixture.h"
 #include "support/VCLRoutines.h"
 #include "ui/AboutRoutines.h"
 
@@ -17,7 +17,7 @@ class AboutTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureTestApplication();
+        EnsureApplication();
         Replaced = SetShellOpener([this](const std::string& Target) { Opened.push_back(Target); });
     }
     void TearDown() override { SetShellOpener(Replaced); }

@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <vector>
 
-#include "TestApplication.h"
+#include "FormFixture.h"
 #include "support/VCLRoutines.h"
 #include "ui/ShellOpenerRoutines.h"
 
@@ -27,7 +27,7 @@ class ShellOpenerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureTestApplication();
+        EnsureApplication();
         for (const char* Scheme : {"file", "https"})
             QDesktopServices::setUrlHandler(Scheme, &Receiver, "Open");
         Replaced = SetShellOpener({});

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QScreen>
 
-#include "TestApplication.h"
+#include "FormFixture.h"
 #include "support/JpegRoutines.h"
 #include "ui/SplashPicture.h"
 #include "ui/SplashScreenRoutines.h"
@@ -12,7 +12,7 @@
 namespace {
 class SplashScreenTest : public testing::Test {
 protected:
-    void SetUp() override { EnsureTestApplication(); }
+    void SetUp() override { EnsureApplication(); }
 };
 }
 
