@@ -6,6 +6,7 @@ QFont TahomaFont(int PixelHeight, bool Bold)
 {
     QFont Font;
     Font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("DejaVu Sans")});
+    Font.setStyleHint(QFont::SansSerif);
     Font.setPixelSize(PixelHeight);
     Font.setBold(Bold);
     return Font;

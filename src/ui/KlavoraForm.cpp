@@ -11,6 +11,7 @@
 #include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/RangeRoutines.h"
+#include "ui/FontRoutines.h"
 #include "ui/KlavoraFormRoutines.h"
 #include "ui/VirtualKeyRoutines.h"
 
@@ -44,17 +45,6 @@ bool ShiftHeld(Qt::KeyboardModifiers Shift)
     return Shift.testFlag(Qt::ShiftModifier);
 }
 
-// The window's font: Tahoma with an 11-pixel character height, or a sans
-// font of the same build where Tahoma is absent.
-QFont WindowFont()
-{
-    QFont Font;
-    Font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    Font.setStyleHint(QFont::SansSerif);
-    Font.setPixelSize(11);
-    return Font;
-}
-
 }
 
 TForm1::TForm1()
@@ -70,7 +60,7 @@ TForm1::~TForm1()
 void TForm1::FormCreate()
 {
     setObjectName(QStringLiteral("Form1"));
-    setFont(WindowFont());
+    setFont(TahomaFont(11));
     setFocusPolicy(Qt::StrongFocus);
     CreateControls();
     CreateMenus();
