@@ -261,10 +261,8 @@ void TForm1::keyPressEvent(QKeyEvent* Event)
 {
     const uint16_t Key = VirtualKeyOf(*Event, QGuiApplication::platformName());
     Event->accept();
-    if (Key == 0)
-        return;
-    KeysDown.set(Key);
-    FormKeyDown(Key, Event->modifiers());
+    if (Key != 0)
+        FormKeyDown(Key, Event->modifiers());
 }
 
 void TForm1::keyReleaseEvent(QKeyEvent* Event)
@@ -274,10 +272,8 @@ void TForm1::keyReleaseEvent(QKeyEvent* Event)
     if (Event->isAutoRepeat())
         return;
     const uint16_t Key = VirtualKeyOf(*Event, QGuiApplication::platformName());
-    if (Key == 0)
-        return;
-    KeysDown.reset(Key);
-    FormKeyUp(Key, Event->modifiers());
+    if (Key != 0)
+        FormKeyUp(Key, Event->modifiers());
 }
 
 void TForm1::mouseReleaseEvent(QMouseEvent* Event)
@@ -286,23 +282,30 @@ void TForm1::mouseReleaseEvent(QMouseEvent* Event)
     Event->accept();
 }
 
+TForm1::TKeyDown* TForm1::FindKeyDown(uint16_t Key)
+{
+    for (size_t Index = 0; Index < KeysDownCount; ++Index)
+        if (KeysDown[Index].Key == Key)
+            return &KeysDown[Index];
+    return nullptr;
+}
+
 void TForm1::ReleaseKeysDown()
 {
-    if (KeysDown.none())
-        return;
-    for (size_t Key = 0; Key < KeysDown.size(); ++Key)
-        if (KeysDown.test(Key))
-            FormKeyUp(static_cast<uint16_t>(Key), Qt::NoModifier);
-    KeysDown.reset();
+    while (KeysDownCount > 0)
+        FormKeyUp(KeysDown[KeysDownCount - 1].Key, Qt::NoModifier);
 }
 
 void TForm1::FormKeyDown(uint16_t Key, Qt::KeyboardModifiers Shift)
 {
     if (Key == VK_SPACE)
         MIDIPiano.ReleaseSustained();
-    const int32_t Note = KeyNote(Key);
+    const TKeyDown* Down = FindKeyDown(Key);
+    const int32_t Note = Down != nullptr ? Down->Note : KeyNote(Key);
     if (Note < 0)
         return;
+    if (Down == nullptr && KeysDownCount < MaxKeysDown)
+        KeysDown[KeysDownCount++] = {Key, Note};
     const bool Alt = Shift.testFlag(Qt::AltModifier);
     const bool Ctrl = Shift.testFlag(Qt::ControlModifier);
     const int32_t Modifier = Alt == Ctrl ? 0 : (Alt ? 1 : -1);
@@ -311,7 +314,13 @@ void TForm1::FormKeyDown(uint16_t Key, Qt::KeyboardModifiers Shift)
 
 void TForm1::FormKeyUp(uint16_t Key, Qt::KeyboardModifiers Shift)
 {
-    const int32_t Note = KeyNote(Key);
+    int32_t Note = -1;
+    if (TKeyDown* Down = FindKeyDown(Key)) {
+        Note = Down->Note;
+        *Down = KeysDown[--KeysDownCount];
+    } else {
+        Note = KeyNote(Key);
+    }
     if (Note >= 0)
         MIDIPiano.KeyNoteOff(Note, ShiftHeld(Shift));
 }
@@ -366,6 +375,9 @@ void TForm1::Button3MouseDown()
 
 void TForm1::ComboBox1Change()
 {
+    // Each note ends on the port that started it: a port closed with notes
+    // sounding would leave them hanging on that device.
+    MIDIPiano.StopAll();
     PresentDeviceList(ComboBox1, false);
 }
 

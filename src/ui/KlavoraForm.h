@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 
 #include <QWidget>
@@ -106,8 +105,19 @@ private:
     // without Shift: once the window loses the keyboard their releases never come.
     void ReleaseKeysDown();
 
-    // The keys whose press reached the window and whose release has not.
-    std::bitset<65536> KeysDown;
+    // A PC key that is down and the note its press played. Its release ends
+    // that note even when the octave changed meanwhile, and its auto-repeat
+    // presses repeat it, so a held key never leaves a note sounding.
+    struct TKeyDown {
+        uint16_t Key;
+        int32_t Note;
+    };
+    // More keys than a keyboard reports at once; a key beyond them falls back
+    // to the note of the current octave.
+    static constexpr size_t MaxKeysDown = 32;
+    std::array<TKeyDown, MaxKeysDown> KeysDown{};
+    size_t KeysDownCount = 0;
+    TKeyDown* FindKeyDown(uint16_t Key);
 };
 
 extern TForm1* Form1;

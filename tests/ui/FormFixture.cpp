@@ -70,6 +70,10 @@ void FormTest::SetUp()
 
 void FormTest::TearDown()
 {
+    // A button a test left down would be seen as held by the next test.
+    for (Qt::MouseButton Button : {Qt::LeftButton, Qt::MiddleButton, Qt::RightButton})
+        if (Form1 != nullptr && QGuiApplication::mouseButtons().testFlag(Button))
+            QTest::mouseRelease(Form1, Button);
     delete Form1;
     Form1 = nullptr;
     MIDIPianoStop();

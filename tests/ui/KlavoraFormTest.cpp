@@ -176,6 +176,28 @@ TEST_F(FormTest, ChoosingAnotherDeviceClosesTheOldPortBeforeOpeningTheNew)
     EXPECT_EQ(KeyboardConfig.GetDeviceID(), 2);
 }
 
+TEST_F(FormTest, ChoosingAnotherDeviceEndsSoundingNotesOnThePortThatStartedThem)
+{
+    CreateForm();
+    PressKey(Qt::Key_Z, ScanZ);
+    Choose(Form1->ComboBox1, 1);
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Service.SentTo(-1), (std::vector<uint32_t>{0x673090, 0x003080}));
+    EXPECT_EQ(Service.SentTo(0).size(), 1u); // the new port's program change only
+}
+
+TEST_F(FormTest, AKeyHeldAcrossAnOctaveChangeEndsTheNoteItStarted)
+{
+    CreateForm();
+    PressKey(Qt::Key_Z, ScanZ);
+    Click(Form1->OctaveButtons[6]);
+    SendKey(QEvent::KeyPress, Qt::Key_Z, ScanZ, Qt::NoModifier, true);
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    PressKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"90 30 67", "80 30 00", "90 48 67"}));
+    EXPECT_TRUE(MIDIPiano.SustainedNotes.empty());
+}
+
 TEST_F(FormTest, ChangingTheChannelEndsNotesOnTheOldChannelFirst)
 {
     CreateForm();
