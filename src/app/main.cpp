@@ -1,30 +1,6 @@
-#include "config/KlavoraConfigRoutines.h"
-#include "config/MIDIKeymappingRoutines.h"
-#include "core/MIDIPianoRoutines.h"
-#include "midi/MIDIDevicesRoutines.h"
-#include "ui/ErrorBoxRoutines.h"
-#include "ui/KlavoraForm.h"
+#include "app/KlavoraProgram.h"
 
 int main(int Argc, char** Argv)
 {
-    TKlavoraApplication Application(Argc, Argv);
-    ErrorBoxStart();
-    KlavoraConfigStart();
-    MIDIKeymappingStart();
-    MIDIDevicesStart();
-    MIDIPianoStart();
-
-    Form1 = new TForm1;
-    Form1->setWindowTitle(QStringLiteral("Klavora Lite v2.9"));
-    Form1->show();
-    const int Result = Application.exec();
-    delete Form1;
-    Form1 = nullptr;
-
-    MIDIPianoStop();
-    MIDIDevicesStop();
-    MIDIKeymappingStop();
-    KlavoraConfigStop();
-    ErrorBoxStop();
-    return Result;
+    return RunKlavora(Argc, Argv, TMIDIServiceChoice::System);
 }

@@ -1,5 +1,7 @@
 #include "ui/KlavoraForm.h"
 
+#include <exception>
+
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -10,6 +12,7 @@
 #include "config/MIDIPatchRoutines.h"
 #include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
+#include "support/ErrorRoutines.h"
 #include "support/RangeRoutines.h"
 #include "ui/FontRoutines.h"
 #include "ui/KlavoraFormRoutines.h"
@@ -69,7 +72,13 @@ void TForm1::FormCreate()
         if (State == Qt::ApplicationActive)
             DisableFocus(this);
     });
-    ApplySettings(true);
+    // A settings file that cannot be written is reported, and the window
+    // still opens with what could be applied.
+    try {
+        ApplySettings(true);
+    } catch (const std::exception& Error) {
+        ShowError(Error.what());
+    }
 }
 
 void TForm1::FormDestroy()

@@ -1,0 +1,105 @@
+#include "app/KlavoraProgram.h"
+
+#include <QCoreApplication>
+
+#include "app/StopSignalRoutines.h"
+#include "config/KlavoraConfigRoutines.h"
+#include "config/MIDIKeymappingRoutines.h"
+#include "core/MIDIPianoRoutines.h"
+#include "midi/LinuxMIDIOutService.h"
+#include "midi/MIDIDevicesRoutines.h"
+#include "support/LogFileRoutines.h"
+#include "support/ProgramFolderRoutines.h"
+#include "support/VCLRoutines.h"
+#include "ui/AboutRoutines.h"
+#include "ui/ErrorBoxRoutines.h"
+#include "ui/KlavoraForm.h"
+#include "ui/ShellOpenerRoutines.h"
+#include "ui/SplashScreenRoutines.h"
+
+namespace {
+
+void StartModules(TMIDIServiceChoice MIDIService)
+{
+    LogFileStart();
+    ErrorBoxStart();
+    InstallShellOpener();
+    KlavoraConfigStart();
+    MIDIKeymappingStart();
+    if (MIDIService == TMIDIServiceChoice::System)
+        LinuxMIDIOutServiceStart();
+    MIDIDevicesStart();
+    MIDIPianoStart();
+}
+
+void StopModules(TMIDIServiceChoice MIDIService)
+{
+    MIDIPianoStop();
+    MIDIDevicesStop();
+    if (MIDIService == TMIDIServiceChoice::System)
+        LinuxMIDIOutServiceStop();
+    MIDIKeymappingStop();
+    KlavoraConfigStop();
+    ErrorBoxStop();
+    LogFileStop();
+}
+
+void ShowAbout()
+{
+    PlaceOver(*About, *Form1);
+    About->exec();
+}
+
+void ConnectHelpMenu()
+{
+    QObject::connect(Form1, &TForm1::Help1Click, [] { ShellOpenIn(ProgramFolder(), "Readme.txt"); });
+    QObject::connect(Form1, &TForm1::ProductHomepage1Click, [] { ShellOpen(HomePageAddress); });
+    QObject::connect(Form1, &TForm1::About1Click, ShowAbout);
+}
+
+// A stop signal ends the program as closing the window does, also while a
+// modal box runs its own loop.
+void StopFromSignal()
+{
+    if (Form1 != nullptr)
+        Form1->close();
+    QCoreApplication::exit(0);
+}
+
+}
+
+int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std::function<void()>& Shown)
+{
+    // Every box needs the application object, so it comes first.
+    TKlavoraApplication Application(Argc, Argv);
+    QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    StartModules(MIDIService);
+
+    SplashScreen = new TSplashScreen;
+    SplashScreen->show();
+    SplashScreen->PaintNow();
+
+    Form1 = new TForm1;
+    ConnectHelpMenu();
+    About = new TAbout;
+    About->ProgramName->setText(QString::fromLatin1(ProgramCaption));
+    SplashScreen->hide();
+    Form1->setWindowTitle(QString::fromLatin1(ProgramCaption));
+
+    StopSignalsStart(StopFromSignal);
+    Form1->show();
+    if (Shown)
+        Shown();
+    const int Result = QCoreApplication::exec();
+    StopSignalsStop();
+
+    delete SplashScreen;
+    SplashScreen = nullptr;
+    delete About;
+    About = nullptr;
+    // Its destruction ends every note still sounding while the ports are open.
+    delete Form1;
+    Form1 = nullptr;
+    StopModules(MIDIService);
+    return Result;
+}

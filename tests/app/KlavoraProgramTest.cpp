@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <vector>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QTimer>
+#include <QUrl>
+
+#include "ErrorRecorder.h"
+#include "RecordingMIDIOutService.h"
+#include "TemporaryFolder.h"
+#include "app/KlavoraProgram.h"
+#include "core/MIDIPianoRoutines.h"
+#include "ui/AboutRoutines.h"
+#include "ui/KlavoraForm.h"
+#include "ui/SplashScreenRoutines.h"
+
+namespace {
+
+using TCallKind = TRecordingMIDIOutService::TCallKind;
+using TTexts = std::vector<std::string>;
+
+constexpr uint16_t VK_Z = 'Z';
+
+// Takes the desktop's place for files and web pages.
+class TUrlReceiver : public QObject {
+    Q_OBJECT
+
+public:
+    std::vector<QUrl> Urls;
+
+public slots:
+    void Open(const QUrl& Url) { Urls.push_back(Url); }
+};
+
+// The whole program in a fresh program folder holding the shipped key map and
+// catalogue, with two MIDI devices behind a recording service.
+class KlavoraProgramTest : public testing::Test {
+protected:
+    TTemporaryProgramFolder Folder;
+    TRecordingMIDIOutService Service;
+
+    void SetUp() override
+    {
+        Folder.CopyShipped("Keyboard.ini");
+        Folder.CopyShipped("GeneralMIDI.ini");
+        Folder.Write("Klavora.log", "what an earlier run left\r\n");
+        Service.DeviceNames = {"Synth One", "Synth Two"};
+    }
+
+    // Runs the program; While runs in its message loop once the window shows.
+    int Run(std::function<void()> While)
+    {
+        static int Argc = 1;
+        static char Name[] = "klavora";
+        static char* Argv[] = {Name, nullptr};
+        return RunKlavora(Argc, Argv, TMIDIServiceChoice::Installed, [&While] { QTimer::singleShot(0, While); });
+    }
+
+    // The calls of the run, as "Open -1", "Send 90 30 67", "Close -1".
+    TTexts Traffic() const
+    {
+        TTexts Lines;
+        for (const auto& Call : Service.Calls) {
+            switch (Call.Kind) {
+            case TCallKind::Open: Lines.push_back("Open " + std::to_string(Call.DeviceID)); break;
+            case TCallKind::Close: Lines.push_back("Close " + std::to_string(Call.DeviceID)); break;
+            case TCallKind::ShortMsg: Lines.push_back("Send " + ShortMessageText(Call.Message)); break;
+            default: break;
+            }
+        }
+        return Lines;
+    }
+};
+
+void PlayZ()
+{
+    Form1->FormKeyDown(VK_Z, Qt::NoModifier);
+}
+
+}
+
+TEST_F(KlavoraProgramTest, AFirstRunWritesTheSettingsPlaysAndEndsEveryNoteBeforeClosingThePort)
+{
+    bool SplashGoneBeforeTheWindow = false;
+    const int Result = Run([&] {
+        SplashGoneBeforeTheWindow = SplashScreen != nullptr && SplashScreen->isHidden() && Form1->isVisible();
+        EXPECT_EQ(Form1->windowTitle(), "Klavora Lite v2.9");
+        EXPECT_EQ(About->ProgramName->text(), "Klavora Lite v2.9");
+        EXPECT_TRUE(About->isHidden());
+        EXPECT_EQ(QCoreApplication::applicationName(), "Klavora Lite");
+        PlayZ();
+        Form1->close();
+    });
+    EXPECT_EQ(Result, 0);
+    EXPECT_TRUE(SplashGoneBeforeTheWindow);
+    const std::string ProgramChange = "Send C0 00";
+    // Opening sends the program change, and so does applying the channel.
+    EXPECT_EQ(Traffic(), (TTexts{"Open -1", ProgramChange, ProgramChange, "Send 90 30 67", "Send 80 30 00",
+                                 "Close -1"}));
+    EXPECT_NE(Folder.Read("Setup.ini").find("[Keyboard]\nAccent=0\nSoft=0\nChannel=1\n"), std::string::npos);
+    EXPECT_EQ(Folder.Read("Klavora.log"), "");
+    EXPECT_TRUE(FileExists(Folder / "Klavora.log"));
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_TRUE(MIDIPiano.HeldNotes.empty());
+}
+
+TEST_F(KlavoraProgramTest, FileExitEndsTheProgramLikeClosingTheWindow)
+{
+    const int Result = Run([] {
+        PlayZ();
+        Form1->StaticText1MouseDown();
+        EXPECT_EQ(MIDIPiano.HeldNotes.size(), 0u); // opening the menu stopped the note
+        Form1->PopupMenu1->hide();
+        Form1->File1->trigger();
+    });
+    EXPECT_EQ(Result, 0);
+    const TTexts Calls = Traffic();
+    ASSERT_GE(Calls.size(), 3u);
+    EXPECT_EQ(Calls[Calls.size() - 2], "Send 80 30 00");
+    EXPECT_EQ(Calls.back(), "Close -1");
+}
+
+TEST_F(KlavoraProgramTest, AStopSignalEndsTheProgramEvenFromTheModalAboutBox)
+{
+    const int Result = Run([] {
+        PlayZ();
+        QTimer::singleShot(50, [] {
+            EXPECT_TRUE(About->isVisible());
+            std::raise(SIGTERM);
+        });
+        Form1->About1->trigger();
+    });
+    EXPECT_EQ(Result, 0);
+    const TTexts Calls = Traffic();
+    ASSERT_GE(Calls.size(), 2u);
+    EXPECT_EQ(Calls[Calls.size() - 2], "Send 80 30 00");
+    EXPECT_EQ(Calls.back(), "Close -1");
+    EXPECT_EQ(Folder.Read("Klavora.log"), "");
+    EXPECT_EQ(std::signal(SIGTERM, SIG_DFL), SIG_DFL);
+}
+
+TEST_F(KlavoraProgramTest, TheHelpMenuOpensTheHelpTheHomePageAndTheCentredAboutBox)
+{
+    TUrlReceiver Receiver;
+    QRect AboutPlace;
+    QRect MainPlace;
+    QWidget* AboutFocus = nullptr;
+    Run([&] {
+        for (const char* Scheme : {"file", "https"})
+            QDesktopServices::setUrlHandler(Scheme, &Receiver, "Open");
+        Form1->Help1->trigger();
+        Form1->ProductHomepage1->trigger();
+        QTimer::singleShot(50, [&] {
+            AboutPlace = About->frameGeometry();
+            MainPlace = Form1->frameGeometry();
+            AboutFocus = QApplication::focusWidget();
+            About->Button3->click();
+        });
+        Form1->About1->trigger();
+        for (const char* Scheme : {"file", "https"})
+            QDesktopServices::unsetUrlHandler(Scheme);
+        Form1->close();
+    });
+    ASSERT_EQ(Receiver.Urls.size(), 2u);
+    EXPECT_EQ(Receiver.Urls[0], QUrl::fromLocalFile(QString::fromStdString(Folder / "Readme.txt")));
+    EXPECT_EQ(Receiver.Urls[1], QUrl("https://klavora.example/lite/"));
+    EXPECT_EQ(AboutPlace.topLeft(), CentredOver(MainPlace, AboutPlace.size()));
+    EXPECT_EQ(AboutFocus != nullptr ? AboutFocus->objectName() : QString(), "Button3");
+}
+
+#include "KlavoraProgramTest.moc"
