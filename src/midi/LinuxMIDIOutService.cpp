@@ -5,6 +5,7 @@
 
 #include "core/MIDIMessageRoutines.h"
 #include "midi/SoundFontRoutines.h"
+#include "midi/SoundSystemRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
 TLinuxMIDIOutService LinuxMIDIOutService;
@@ -133,6 +134,7 @@ TLinuxMIDIOutService::TOpenPort* TLinuxMIDIOutService::Find(HMIDIOUT Handle)
 
 void LinuxMIDIOutServiceStart()
 {
+    PrepareSoundSystems();
     LinuxMIDIOutService.Enumerate(FindSoundFont(ProgramFolder()), ListSystemPorts());
     SetMIDIOutService(&LinuxMIDIOutService);
 }

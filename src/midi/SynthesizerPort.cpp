@@ -92,11 +92,8 @@ bool TSynthesizerPort::StartAudio(const std::vector<std::string>& AudioDrivers)
 {
     HoldingBackErrors = true;
     HeldBackErrors.clear();
+    PrepareSoundSystems();
     for (const std::string& Name : AudioDrivers) {
-        // FluidSynth's JACK driver would start a server of its own, which
-        // takes seconds and fails without sound hardware.
-        if (Name == "jack" && !JACKServerRuns())
-            continue;
         fluid_settings_setstr(Settings, "audio.driver", Name.c_str());
         Driver = new_fluid_audio_driver(Settings, Synth);
         if (Driver != nullptr) {

@@ -72,7 +72,7 @@ void IgnoreFailure(RtMidiError::Type, const std::string&, void*) {}
 // API cannot be reached.
 std::unique_ptr<RtMidiOut> NewClient(TSystemMIDIAPI API, RtMidiErrorCallback Callback, void* UserData)
 {
-    SilenceSoundSystemMessages();
+    PrepareSoundSystems();
     TConsoleHold Console;
     std::unique_ptr<RtMidiOut> Client;
     try {

@@ -1,6 +1,7 @@
 #include "JACKServer.h"
 
 #include <fcntl.h>
+#include <jack/jack.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/prctl.h>
@@ -33,6 +34,16 @@ bool Reaped(pid_t Child, std::chrono::milliseconds Limit)
     return false;
 }
 
+}
+
+bool JACKServerRuns()
+{
+    PrepareSoundSystems();
+    jack_client_t* Client = jack_client_open("Klavora probe", JackNoStartServer, nullptr);
+    if (Client == nullptr)
+        return false;
+    jack_client_close(Client);
+    return true;
 }
 
 bool JACKServerInstalled()

@@ -29,3 +29,6 @@ private:
 
 // Whether the jackd program is installed.
 bool JACKServerInstalled();
+
+// Whether a JACK server runs. Never starts one.
+bool JACKServerRuns();
