@@ -34,34 +34,56 @@ void EnumerateWithoutJACKOrALSA(benchmark::State& State)
     }
 }
 
+// An open JACK port of a receiver of the benchmark's own, behind the service.
+class TJACKPortBench {
+public:
+    explicit TJACKPortBench(benchmark::State& State)
+        : Receiver(RtMidi::UNIX_JACK, "Receiver")
+    {
+        if (!Server.Runs()) {
+            State.SkipWithError(Server.Problem.c_str());
+            return;
+        }
+        Receiver.setCallback(IgnoreMessage);
+        Receiver.openVirtualPort("in");
+        Service.Enumerate("", {{TSystemMIDIAPI::JACK, "Receiver:in"}});
+        if (Service.Open(Handle, 0) != MMSYSERR_NOERROR)
+            State.SkipWithError("the JACK port did not open");
+    }
+
+    TJACKServer Server;
+    RtMidiIn Receiver;
+    TLinuxMIDIOutService Service;
+    HMIDIOUT Handle = 0;
+};
+
 // A short message through the service to an open JACK port, at a pace well
 // above a player's (one every 200 us), to the return of the call.
 void SendOnOpenJACKPort(benchmark::State& State)
 {
-    TJACKServer Server;
-    if (!Server.Runs()) {
-        State.SkipWithError(Server.Problem.c_str());
-        return;
-    }
-    RtMidiIn Receiver(RtMidi::UNIX_JACK, "Receiver");
-    Receiver.setCallback(IgnoreMessage);
-    Receiver.openVirtualPort("in");
-    TLinuxMIDIOutService Service;
-    Service.Enumerate("", {{TSystemMIDIAPI::JACK, "Receiver:in"}});
-    HMIDIOUT Handle = 0;
-    if (Service.Open(Handle, 0) != MMSYSERR_NOERROR) {
-        State.SkipWithError("the JACK port did not open");
-        return;
-    }
+    TJACKPortBench Port(State);
     const uint32_t Messages[] = {NoteOnMessage(1, 60, 100), NoteOffMessage(1, 60, 0)};
     size_t Next = 0;
     TLatencyCounters Latency(State);
     for (auto _ : State) {
-        Latency.Time([&] { benchmark::DoNotOptimize(Service.ShortMsg(Handle, Messages[Next])); });
+        Latency.Time([&] { benchmark::DoNotOptimize(Port.Service.ShortMsg(Port.Handle, Messages[Next])); });
         Next ^= 1;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    Service.Close(Handle);
+}
+
+// What Reset waits for on a JACK port: the close after All Notes Off on
+// every channel, until JACK's next cycle has taken the messages.
+void CloseJACKPortAfterAllNotesOff(benchmark::State& State)
+{
+    TJACKPortBench Port(State);
+    TLatencyCounters Latency(State);
+    for (auto _ : State) {
+        for (int32_t Channel = 1; Channel <= 16; ++Channel)
+            Port.Service.ShortMsg(Port.Handle, AllNotesOffMessage(Channel));
+        Latency.Time([&] { Port.Service.Close(Port.Handle); });
+        Port.Service.Open(Port.Handle, 0);
+    }
 }
 
 // Opening the built-in synthesizer, rendered only: to the return of the open
@@ -113,6 +135,7 @@ void OpenSynthesizerWithAudioUntilLoaded(benchmark::State& State)
 
 BENCHMARK(EnumerateWithoutJACKOrALSA)->Iterations(30);
 BENCHMARK(SendOnOpenJACKPort)->Iterations(5000);
+BENCHMARK(CloseJACKPortAfterAllNotesOff)->Iterations(50);
 BENCHMARK_CAPTURE(OpenSynthesizer, ToReturn, false)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(OpenSynthesizer, UntilLoaded, true)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(OpenSynthesizerWithAudioUntilLoaded)->Iterations(10)->Unit(benchmark::kMillisecond);
