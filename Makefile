@@ -1,5 +1,7 @@
 BUILD_DIR ?= build
 GENERATOR ?= Ninja
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
 
 .PHONY: all setup configure build test run bench fuzz clean
 
@@ -22,6 +24,14 @@ run: build
 
 bench: build
 	@$(BUILD_DIR)/bench/klavora_bench
+
+# Fuzzes the profile reader with clang's libFuzzer for FUZZ_SECONDS; new
+# inputs collect in $(FUZZ_DIR)/corpus, the committed seeds stay as they are.
+fuzz: setup
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ_DIR) --target profile_fuzz -j2
+	@mkdir -p $(FUZZ_DIR)/corpus
+	@$(FUZZ_DIR)/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 $(FUZZ_DIR)/corpus fuzz/corpus
 
 clean:
 	@rm -rf $(BUILD_DIR)

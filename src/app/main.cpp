@@ -1,15 +1,35 @@
-#include <cstdio>
-
+#include "config/KlavoraConfigRoutines.h"
+#include "config/MIDIKeymappingRoutines.h"
+#include "core/MIDIPianoRoutines.h"
 #include "midi/LinuxMIDIOutService.h"
 #include "midi/MIDIDevicesRoutines.h"
+#include "ui/ErrorBoxRoutines.h"
+#include "ui/KlavoraForm.h"
 
-int main()
+int main(int Argc, char** Argv)
 {
+    // The system's MIDI service comes first and goes last, as an operating
+    // system's would; it shows no box.
     LinuxMIDIOutServiceStart();
+    TKlavoraApplication Application(Argc, Argv);
+    ErrorBoxStart();
+    KlavoraConfigStart();
+    MIDIKeymappingStart();
     MIDIDevicesStart();
-    std::printf("Klavora Lite v2.9: %zu MIDI output port(s) found.\n", MIDIDevices.Items.size());
-    std::printf("The window is not built yet; nothing more to run.\n");
+    MIDIPianoStart();
+
+    Form1 = new TForm1;
+    Form1->setWindowTitle(QStringLiteral("Klavora Lite v2.9"));
+    Form1->show();
+    const int Result = Application.exec();
+    delete Form1;
+    Form1 = nullptr;
+
+    MIDIPianoStop();
     MIDIDevicesStop();
+    MIDIKeymappingStop();
+    KlavoraConfigStop();
+    ErrorBoxStop();
     LinuxMIDIOutServiceStop();
-    return 0;
+    return Result;
 }

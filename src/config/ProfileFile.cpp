@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -188,49 +189,79 @@ std::optional<std::string_view> FindValue(std::string_view Bytes, std::string_vi
 
 enum class TLoadResult { Loaded, Missing, Failed };
 
-// Reads a whole regular file. A name that does not exist is Missing; a
-// folder, a device, a file that cannot be read or one beyond the size limit
-// is Failed.
-TLoadResult LoadFile(const std::string& FileName, std::string& Bytes)
-{
-    Bytes.clear();
-    const int Handle = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (Handle < 0)
-        return errno == ENOENT ? TLoadResult::Missing : TLoadResult::Failed;
-    struct stat Status;
-    TLoadResult Result = TLoadResult::Failed;
-    if (fstat(Handle, &Status) == 0 && S_ISREG(Status.st_mode) &&
-        static_cast<uint64_t>(Status.st_size) <= FileSizeLimit) {
-        Bytes.resize(static_cast<size_t>(Status.st_size) + 1);
-        size_t Filled = 0;
+// A whole file, read at once. A settings file fits the buffer on the stack,
+// so that a getter costs one open, one read and one close, and no allocation.
+// A name that does not exist is Missing; a folder, a file that cannot be read
+// or one beyond the size limit is Failed, and holds no bytes.
+class TFileBytes {
+public:
+    explicit TFileBytes(const std::string& FileName)
+    {
+        const int Handle = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (Handle < 0) {
+            Result = errno == ENOENT ? TLoadResult::Missing : TLoadResult::Failed;
+            return;
+        }
+        const ssize_t Count = ReadSome(Handle, Small, sizeof Small);
+        if (Count >= 0 && static_cast<size_t>(Count) < sizeof Small) {
+            // A read that stops short of the buffer has met the end of the file.
+            Bytes = std::string_view(Small, static_cast<size_t>(Count));
+            Result = TLoadResult::Loaded;
+        } else if (Count > 0) {
+            Result = ReadLarge(Handle);
+        }
+        close(Handle);
+    }
+
+    TFileBytes(const TFileBytes&) = delete;
+    TFileBytes& operator=(const TFileBytes&) = delete;
+
+    TLoadResult Loaded() const { return Result; }
+    std::string_view View() const { return Bytes; }
+
+private:
+    static ssize_t ReadSome(int Handle, char* Buffer, size_t Size)
+    {
+        ssize_t Count;
+        do
+            Count = read(Handle, Buffer, Size);
+        while (Count < 0 && errno == EINTR);
+        return Count;
+    }
+
+    // The rest of a file that filled the small buffer.
+    TLoadResult ReadLarge(int Handle)
+    {
+        struct stat Status;
+        if (fstat(Handle, &Status) != 0 || !S_ISREG(Status.st_mode) ||
+            static_cast<uint64_t>(Status.st_size) > FileSizeLimit)
+            return TLoadResult::Failed;
+        Large.assign(Small, sizeof Small);
+        size_t Filled = Large.size();
+        Large.resize(std::max(Filled, static_cast<size_t>(Status.st_size)) + 1);
         for (;;) {
-            if (Filled == Bytes.size()) {
+            if (Filled == Large.size()) {
                 if (Filled > FileSizeLimit)
-                    break;
-                Bytes.resize(2 * Bytes.size());
+                    return TLoadResult::Failed;
+                Large.resize(2 * Large.size());
             }
-            const ssize_t Count = read(Handle, Bytes.data() + Filled, Bytes.size() - Filled);
-            if (Count < 0 && errno == EINTR)
-                continue;
-            if (Count <= 0) {
-                Result = Count == 0 ? TLoadResult::Loaded : TLoadResult::Failed;
+            const ssize_t Count = ReadSome(Handle, Large.data() + Filled, Large.size() - Filled);
+            if (Count < 0)
+                return TLoadResult::Failed;
+            if (Count == 0)
                 break;
-            }
             Filled += static_cast<size_t>(Count);
         }
-        Bytes.resize(Result == TLoadResult::Loaded ? Filled : 0);
+        Large.resize(Filled);
+        Bytes = Large;
+        return TLoadResult::Loaded;
     }
-    close(Handle);
-    return Result;
-}
 
-// What a read sees: the file's bytes, or nothing when it cannot be read.
-std::string ReadableBytes(const std::string& FileName)
-{
-    std::string Bytes;
-    LoadFile(FileName, Bytes);
-    return Bytes;
-}
+    char Small[4096];
+    std::string Large;
+    std::string_view Bytes;
+    TLoadResult Result = TLoadResult::Failed;
+};
 
 // The line break a file already uses (that of its first line), LF for a new one.
 std::string_view LineBreakOf(std::string_view Text)
@@ -425,15 +456,15 @@ ProfileFile::ProfileFile(std::string FileName) : Name(std::move(FileName)) {}
 std::string ProfileFile::ReadString(const std::string& Section, const std::string& Key,
                                     const std::string& Default) const
 {
-    const std::string Bytes = ReadableBytes(Name);
-    const std::optional<std::string_view> Found = FindValue(Bytes, Section, Key);
+    const TFileBytes Bytes(Name);
+    const std::optional<std::string_view> Found = FindValue(Bytes.View(), Section, Key);
     return Found ? std::string(ValueAsRead(*Found)) : Default;
 }
 
 int32_t ProfileFile::ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const
 {
-    const std::string Bytes = ReadableBytes(Name);
-    const std::optional<std::string_view> Found = FindValue(Bytes, Section, Key);
+    const TFileBytes Bytes(Name);
+    const std::optional<std::string_view> Found = FindValue(Bytes.View(), Section, Key);
     int32_t Value = Default;
     return Found && TryProfileInteger(ValueAsRead(*Found), Value) ? Value : Default;
 }
@@ -445,10 +476,14 @@ bool ProfileFile::ReadBool(const std::string& Section, const std::string& Key, b
 
 void ProfileFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value)
 {
-    std::string Bytes;
-    if (LoadFile(Name, Bytes) == TLoadResult::Failed)
+    // Only a regular file (or none yet) is rewritten; one that cannot be read
+    // is left alone rather than replaced by a file that lost its content.
+    struct stat Status;
+    const TFileBytes Bytes(Name);
+    if (Bytes.Loaded() == TLoadResult::Failed || (stat(Name.c_str(), &Status) == 0 && !S_ISREG(Status.st_mode)))
         throw EProfileWriteError("Unable to write to " + Name);
-    const std::optional<std::string> Edited = WithValue(Bytes, OneLine(Section), OneLine(Key), OneLine(Value));
+    const std::optional<std::string> Edited =
+        WithValue(std::string(Bytes.View()), OneLine(Section), OneLine(Key), OneLine(Value));
     if (Edited && !ReplaceFile(Name, *Edited))
         throw EProfileWriteError("Unable to write to " + Name);
 }
@@ -465,10 +500,10 @@ void ProfileFile::WriteBool(const std::string& Section, const std::string& Key, 
 
 TStringList ProfileFile::ReadSections() const
 {
-    const std::string Bytes = ReadableBytes(Name);
+    const TFileBytes Bytes(Name);
     TStringList Names;
     TListingBudget Budget;
-    ForEachLine(Content(Bytes), [&](std::string_view Text, size_t, size_t) {
+    ForEachLine(Content(Bytes.View()), [&](std::string_view Text, size_t, size_t) {
         const TLine Line = ClassifyLine(Text);
         return Line.Kind != TLineKind::Section || Budget.Add(Names, Line.Name);
     });
@@ -477,10 +512,10 @@ TStringList ProfileFile::ReadSections() const
 
 TStringList ProfileFile::ReadSection(const std::string& Section) const
 {
-    const std::string Bytes = ReadableBytes(Name);
+    const TFileBytes Bytes(Name);
     TStringList Names;
     TListingBudget Budget;
-    ForEachLineOfSection(Content(Bytes), Section, [&](const TLine& Line, std::string_view, size_t, size_t) {
+    ForEachLineOfSection(Content(Bytes.View()), Section, [&](const TLine& Line, std::string_view, size_t, size_t) {
         return Line.Kind != TLineKind::Entry || Budget.Add(Names, Line.Name);
     });
     return Names;
@@ -488,7 +523,8 @@ TStringList ProfileFile::ReadSection(const std::string& Section) const
 
 TProfileListing ProfileFile::ReadListing() const
 {
-    return TProfileListing(ReadableBytes(Name));
+    const TFileBytes Bytes(Name);
+    return TProfileListing(Bytes.View());
 }
 
 void ProfileFile::UpdateFile()

@@ -54,6 +54,14 @@ struct TMIDIPiano {
     void ReleaseUnheldButtons(TMouseButtons Held);
     void ReleaseMouseNotes();
     void StopAll();
+
+private:
+    int32_t& SlotNote(TMouseButton Button);
+    int32_t& SlotChannel(TMouseButton Button);
+    // Ends the note a button slot holds, whatever the Sustain pedal.
+    void ReleaseSlot(TMouseButton Button);
+    // Ends what the mouse left sounding under Sustain.
+    void FlushMouseSustained();
 };
 
 extern TMIDIPiano MIDIPiano;

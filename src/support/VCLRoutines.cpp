@@ -1,5 +1,19 @@
 #include "support/VCLRoutines.h"
 
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+namespace {
+TShellOpener ShellOpener;
+
+bool IsSchemeCharacter(char Character)
+{
+    const auto Byte = static_cast<unsigned char>(Character);
+    return std::isalnum(Byte) || Character == '+' || Character == '-' || Character == '.';
+}
+}
+
 void PutStringAt(TStringList* List, const std::string& Text, int32_t Position)
 {
     if (List == nullptr || Position < 0)
@@ -8,4 +22,35 @@ void PutStringAt(TStringList* List, const std::string& Text, int32_t Position)
     if (Index >= List->size())
         List->resize(Index + 1);
     (*List)[Index] = Text;
+}
+
+bool IsWebAddress(const std::string& Target)
+{
+    const size_t SchemeEnd = Target.find("://");
+    if (SchemeEnd == std::string::npos || SchemeEnd == 0)
+        return false;
+    if (!std::isalpha(static_cast<unsigned char>(Target.front())))
+        return false;
+    return std::all_of(Target.begin(), Target.begin() + static_cast<std::ptrdiff_t>(SchemeEnd), IsSchemeCharacter);
+}
+
+void ShellOpen(const std::string& Target)
+{
+    if (ShellOpener)
+        ShellOpener(Target);
+}
+
+void ShellOpenIn(const std::string& Directory, const std::string& FileName)
+{
+    if (FileName.starts_with('/') || Directory.empty() || IsWebAddress(FileName)) {
+        ShellOpen(FileName);
+        return;
+    }
+    const bool HasSeparator = Directory.ends_with('/');
+    ShellOpen(HasSeparator ? Directory + FileName : Directory + '/' + FileName);
+}
+
+TShellOpener SetShellOpener(TShellOpener Opener)
+{
+    return std::exchange(ShellOpener, std::move(Opener));
 }

@@ -10,9 +10,26 @@
 #include "config/MIDIKeymappingRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
-TTemporaryFolder::TTemporaryFolder()
+namespace {
+
+std::string DefaultBase()
 {
-    std::string Pattern = (std::filesystem::temp_directory_path() / "klavora-XXXXXX").string();
+    std::error_code Error;
+    if (std::filesystem::is_directory("/dev/shm", Error))
+        return "/dev/shm";
+    return std::filesystem::temp_directory_path().string();
+}
+
+}
+
+TTemporaryFolder::TTemporaryFolder()
+    : TTemporaryFolder(DefaultBase())
+{
+}
+
+TTemporaryFolder::TTemporaryFolder(const std::string& Base)
+{
+    std::string Pattern = Base + "/klavora-XXXXXX";
     if (mkdtemp(Pattern.data()) == nullptr)
         throw std::runtime_error("cannot create a temporary folder");
     Folder = Pattern + '/';

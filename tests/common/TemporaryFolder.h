@@ -2,11 +2,14 @@
 
 #include <string>
 
-// A fresh folder under the system's temporary folder, removed with all it
-// holds when the value goes.
+// A fresh folder, removed with all it holds when the value goes. By default
+// it lives in memory (/dev/shm) where the machine offers it, so that tests
+// that write settings thousands of times do not wait for a disk.
 class TTemporaryFolder {
 public:
     TTemporaryFolder();
+    // A folder inside Base instead (for measurements that must touch a disk).
+    explicit TTemporaryFolder(const std::string& Base);
     ~TTemporaryFolder();
     TTemporaryFolder(const TTemporaryFolder&) = delete;
     TTemporaryFolder& operator=(const TTemporaryFolder&) = delete;

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <optional>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "core/MIDIPianoRoutines.h"
+
+// The main window's controls. None of them ever takes the keyboard focus, so
+// that every PC key reaches the window's key handlers. Each looks at an event
+// first and then passes it on to the class it extends.
+
+// The note player's name of a Qt mouse button; none for the other buttons.
+std::optional<TMouseButton> MouseButtonOf(Qt::MouseButton Button);
+TMouseButtons MouseButtonsOf(Qt::MouseButtons Buttons);
+
+// Takes the keyboard focus back from any control of Window: the window holds
+// it itself, and is activated if it was not active.
+void DisableFocus(QWidget* Window);
+
+// A label drawn like an entry of a flat menu bar: silver text, raised and
+// darker while the pointer rests on it; a left press stops every note.
+class TStaticText : public QLabel {
+    Q_OBJECT
+public:
+    explicit TStaticText(QWidget* Parent);
+
+signals:
+    void MouseDown(Qt::MouseButton Button);
+
+protected:
+    void enterEvent(QEnterEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+
+private:
+    void ShowFlat();
+    void ShowRaised();
+};
+
+// A push button that reports presses and releases of every mouse button and
+// gives the focus back to the window when the pointer leaves it. A button
+// whose caption is "|" is a black piano key and is drawn filled with the
+// window-text colour.
+class TButton : public QPushButton {
+    Q_OBJECT
+public:
+    TButton(QWidget* Parent, const QString& Caption);
+
+signals:
+    void MouseDown(QMouseEvent* Event);
+    void MouseUp(QMouseEvent* Event);
+
+protected:
+    void leaveEvent(QEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void paintEvent(QPaintEvent* Event) override;
+};
+
+// A horizontal track bar; a mouse button released over it ends that button's note.
+class TTrackBar : public QSlider {
+    Q_OBJECT
+public:
+    explicit TTrackBar(QWidget* Parent);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+};
+
+// A drop-down list; a mouse button released over it ends that button's note.
+// Its pop-up holds the keyboard only while it is open.
+class TComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TComboBox(QWidget* Parent);
+
+    void showPopup() override;
+    void hidePopup() override;
+
+signals:
+    void PopupOpening();
+    void CloseUp();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+};

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include <QWidget>
+
+#include "ui/KlavoraControls.h"
+
+class QAction;
+class QGroupBox;
+class QMenu;
+
+// The main window of the keyboard controller. Every control's choice goes to
+// the settings store at once; what sounds is tracked by the note player; the
+// ports belong to the device list. No control ever holds the keyboard focus,
+// so every PC key reaches FormKeyDown and FormKeyUp and plays.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    TForm1();
+    ~TForm1() override;
+
+    TStaticText* StaticText1;
+    TStaticText* StaticText2;
+    QGroupBox* GroupBox1;
+    TComboBox* ComboBox1;
+    TButton* Button2;
+    QGroupBox* GroupBox2;
+    TComboBox* ComboBox2;
+    TComboBox* ComboBox3;
+    TComboBox* ComboBox5;
+    QGroupBox* GroupBox4;
+    TTrackBar* TrackBar1;
+    QGroupBox* GroupBox3;
+    TTrackBar* TrackBar2;
+    QGroupBox* GroupBox17;
+    std::array<QPushButton*, 8> OctaveButtons;
+    QGroupBox* GroupBox13;
+    std::array<QPushButton*, 25> PianoKeys;
+    QGroupBox* GroupBox14;
+    TButton* Button24;
+    TButton* Button22;
+    TButton* Button1;
+    QGroupBox* GroupBox5;
+    TButton* Button4;
+
+    QMenu* PopupMenu1;
+    QAction* File1;
+    QMenu* PopupMenu2;
+    QAction* Help1;
+    QAction* N2;
+    QAction* ProductHomepage1;
+    QAction* N1;
+    QAction* About1;
+
+    void ApplySettings(bool Initial);
+
+    // Virtual-key code of the key, and the modifier keys held.
+    void FormKeyDown(uint16_t Key, Qt::KeyboardModifiers Shift);
+    void FormKeyUp(uint16_t Key, Qt::KeyboardModifiers Shift);
+    void FormMouseUp(Qt::MouseButton Button);
+    void KeyboardButtonMouseDown(QPushButton* Key, Qt::MouseButton Button, Qt::MouseButtons Held);
+    void Button22MouseDown();
+    void Button24MouseDown();
+    void Button1MouseDown();
+    void o1MouseDown(QPushButton* Button);
+    void Button3MouseDown();
+
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void ComboBox5Change();
+    void TrackBar1Change();
+    void TrackBar2Change();
+    void Button2Click();
+    void StaticText1MouseDown();
+    void StaticText2MouseDown();
+    void File1Click();
+
+signals:
+    // The Help menu's items; the program entry gives them their actions.
+    void Help1Click();
+    void ProductHomepage1Click();
+    void About1Click();
+
+protected:
+    bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void CreateControls();
+    void CreateMenus();
+    QGroupBox* CreateGroupBox(const char* Name, const QRect& Geometry, const QString& Caption, bool PassesMouse);
+    TButton* CreateButton(QWidget* Parent, const char* Name, const QRect& Geometry, const QString& Caption);
+    TComboBox* CreateComboBox(QWidget* Parent, const char* Name, const QRect& Geometry);
+    TTrackBar* CreateTrackBar(QWidget* Parent, const char* Name);
+    void OpenPopupMenu(QMenu* Menu, QWidget* Label);
+    // Releases the notes of the PC keys still down, as their releases would
+    // without Shift: once the window loses the keyboard their releases never come.
+    void ReleaseKeysDown();
+
+    // A PC key that is down and the note its press played. Its release ends
+    // that note even when the octave changed meanwhile, and its auto-repeat
+    // presses repeat it, so a held key never leaves a note sounding.
+    struct TKeyDown {
+        uint16_t Key;
+        int32_t Note;
+    };
+    // More keys than a keyboard reports at once; a key beyond them falls back
+    // to the note of the current octave.
+    static constexpr size_t MaxKeysDown = 32;
+    std::array<TKeyDown, MaxKeysDown> KeysDown{};
+    size_t KeysDownCount = 0;
+    TKeyDown* FindKeyDown(uint16_t Key);
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,20 @@
+#include "ui/ShellOpenerRoutines.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QString>
+
+#include "support/VCLRoutines.h"
+
+QUrl UrlOfShellTarget(const std::string& Target)
+{
+    const QString Text = QString::fromLocal8Bit(Target);
+    if (IsWebAddress(Target))
+        return QUrl(Text);
+    return QUrl::fromLocalFile(QFileInfo(Text).absoluteFilePath());
+}
+
+void InstallShellOpener()
+{
+    SetShellOpener([](const std::string& Target) { QDesktopServices::openUrl(UrlOfShellTarget(Target)); });
+}

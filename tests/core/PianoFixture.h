@@ -1,0 +1,54 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ErrorRecorder.h"
+#include "RecordingMIDIOutService.h"
+#include "TemporaryFolder.h"
+#include "config/KlavoraConfigRoutines.h"
+#include "core/MIDIPianoRoutines.h"
+#include "midi/MIDIDevicesRoutines.h"
+#include "support/ProgramFolderRoutines.h"
+
+// The note player on a real settings file in a temporary program folder,
+// with the mapper and two devices behind a recording service, the mapper open.
+class PianoFixture : public testing::Test {
+protected:
+    TTemporaryFolder Folder;
+    TRecordingMIDIOutService Service;
+    TErrorRecorder Errors;
+
+    void SetUp() override
+    {
+        SetProgramFolder(Folder.Path());
+        Service.DeviceNames = {"Synth A", "Synth B"};
+        KeyboardConfig.OpenConfig(Folder / "Setup.ini");
+        MIDIDevices.Enumerate();
+        MIDIDevices.Items[0].Open(1, 0);
+        MIDIPianoStart();
+        Service.ClearRecords();
+    }
+
+    void TearDown() override
+    {
+        MIDIPianoStop();
+        MIDIDevices.Clear();
+        KeyboardConfig.CloseConfig();
+        SetProgramFolder("");
+    }
+
+    std::vector<std::string> Sent() const { return Service.SentTexts(); }
+
+    // Every note the player tracks, as lists and slots.
+    bool TracksNothing() const
+    {
+        return MIDIPiano.HeldNotes.empty() && MIDIPiano.SustainedNotes.empty() &&
+               MIDIPiano.MouseSustainedNotes.empty() && MIDIPiano.LeftNote == -1 &&
+               MIDIPiano.MiddleNote == -1 && MIDIPiano.RightNote == -1;
+    }
+};
+
+using TTexts = std::vector<std::string>;
