@@ -35,3 +35,21 @@ uint32_t ProgramChangeMessage(int32_t Channel, int32_t Program)
 {
     return Pack(0xC0, Channel, Program, 0);
 }
+
+TShortMessageBytes ShortMessageBytes(uint32_t Message)
+{
+    TShortMessageBytes Result;
+    Result.Bytes[0] = static_cast<uint8_t>(Message & 0xFF);
+    Result.Bytes[1] = static_cast<uint8_t>((Message >> 8) & 0x7F);
+    Result.Bytes[2] = static_cast<uint8_t>((Message >> 16) & 0x7F);
+    const uint8_t Status = Result.Bytes[0];
+    if (Status < 0x80 || Status == 0xF0 || Status == 0xF7)
+        Result.Count = 0;
+    else if ((Status & 0xE0) == 0xC0 || Status == 0xF1 || Status == 0xF3)
+        Result.Count = 2;
+    else if (Status >= 0xF4)
+        Result.Count = 1;
+    else
+        Result.Count = 3;
+    return Result;
+}

@@ -13,6 +13,8 @@ using HMIDIOUT = uintptr_t;
 inline constexpr int32_t MIDI_MAPPER = -1;
 
 inline constexpr uint32_t MMSYSERR_NOERROR = 0;
+// A failure no other code describes: every operation shows its "undefined" text.
+inline constexpr uint32_t MMSYSERR_ERROR = 1;
 inline constexpr uint32_t MMSYSERR_BADDEVICEID = 2;
 inline constexpr uint32_t MMSYSERR_ALLOCATED = 4;
 inline constexpr uint32_t MMSYSERR_INVALHANDLE = 5;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/MIDIMessageRoutines.h"
+
 namespace {
 
 uint32_t NextResult(std::deque<uint32_t>& Results)
@@ -19,14 +21,13 @@ uint32_t NextResult(std::deque<uint32_t>& Results)
 
 std::string ShortMessageText(uint32_t Message)
 {
-    const unsigned Status = Message & 0xFF;
-    const unsigned Data1 = (Message >> 8) & 0xFF;
-    const unsigned Data2 = (Message >> 16) & 0xFF;
-    char Text[16];
-    if ((Status & 0xF0) == 0xC0)
-        std::snprintf(Text, sizeof Text, "%02X %02X", Status, Data1);
-    else
-        std::snprintf(Text, sizeof Text, "%02X %02X %02X", Status, Data1, Data2);
+    const TShortMessageBytes Wire = ShortMessageBytes(Message);
+    std::string Text;
+    for (size_t Index = 0; Index < Wire.Count; ++Index) {
+        char Byte[4];
+        std::snprintf(Byte, sizeof Byte, Index == 0 ? "%02X" : " %02X", Wire.Bytes[Index]);
+        Text += Byte;
+    }
     return Text;
 }
 

@@ -71,6 +71,6 @@ private:
     std::map<HMIDIOUT, int32_t> OpenHandles;
 };
 
-// The bytes of a short message as the wire carries them: two for a program
-// change, three for the others, upper-case hexadecimal.
+// The bytes of a short message as the wire carries them (as many as its
+// status byte calls for), upper-case hexadecimal.
 std::string ShortMessageText(uint32_t Message);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/MIDIMessageRoutines.h"
 
@@ -51,5 +52,30 @@ TEST(MIDIMessageRoutines, NeverSetsTheTopByteOrAnUnusedSecondDataByte)
             EXPECT_EQ(ProgramChangeMessage(Channel, Value) >> 16, 0u);
             EXPECT_EQ(AllNotesOffMessage(Channel) >> 16, 0u);
         }
+    }
+}
+
+TEST(MIDIMessageRoutines, TakesAMessageApartIntoTheBytesItsStatusCallsFor)
+{
+    struct TCase {
+        uint32_t Message;
+        std::vector<uint8_t> Bytes;
+    };
+    const TCase Cases[] = {
+        {NoteOnMessage(1, 60, 100), {0x90, 0x3C, 0x64}},
+        {NoteOffMessage(16, 127, 0), {0x8F, 0x7F, 0x00}},
+        {AllNotesOffMessage(3), {0xB2, 0x7B, 0x00}},
+        {ProgramChangeMessage(10, 5), {0xC9, 0x05}},
+        {0x00407FD3, {0xD3, 0x7F}},         // Channel Pressure
+        {0x004000E0, {0xE0, 0x00, 0x40}},   // Pitch Bend
+        {0x000012F3, {0xF3, 0x12}},         // Song Select
+        {0x000000F8, {0xF8}},               // Clock
+        {0x00FFFF90, {0x90, 0x7F, 0x7F}},   // data bytes never carry a status bit
+        {0x0000403C, {}},                   // no status byte
+        {0x000000F0, {}},                   // SysEx is no short message
+    };
+    for (const TCase& Case : Cases) {
+        const TShortMessageBytes Wire = ShortMessageBytes(Case.Message);
+        EXPECT_EQ(std::vector<uint8_t>(Wire.Bytes, Wire.Bytes + Wire.Count), Case.Bytes) << Bytes(Case.Message);
     }
 }

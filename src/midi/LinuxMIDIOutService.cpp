@@ -1,0 +1,147 @@
+#include "midi/LinuxMIDIOutService.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/MIDIMessageRoutines.h"
+#include "midi/SoundFontRoutines.h"
+#include "midi/SoundSystemRoutines.h"
+#include "support/ProgramFolderRoutines.h"
+
+TLinuxMIDIOutService LinuxMIDIOutService;
+
+namespace {
+
+// The longest start of Name that fits the 32-byte product name field without
+// cutting a UTF-8 character in two.
+size_t FittingLength(const std::string& Name)
+{
+    size_t Length = std::min(Name.size(), sizeof(TMIDIOutCaps::szPname));
+    if (Length < Name.size())
+        while (Length > 0 && (static_cast<unsigned char>(Name[Length]) & 0xC0) == 0x80)
+            --Length;
+    return Length;
+}
+
+}
+
+TLinuxMIDIOutService::~TLinuxMIDIOutService()
+{
+    Clear();
+}
+
+void TLinuxMIDIOutService::Enumerate(const std::string& SoundFont, std::vector<TSystemPortName> SystemPorts)
+{
+    Clear();
+    if (!SoundFont.empty())
+        Devices.push_back(TDevice{SynthesizerName, SoundFont, nullptr});
+    for (TSystemPortName& Port : SystemPorts) {
+        std::string Name = Port.Name;
+        Devices.push_back(TDevice{std::move(Name), {}, std::make_unique<TSystemMIDIPort>(std::move(Port))});
+    }
+}
+
+// Every port closes as it goes.
+void TLinuxMIDIOutService::Clear()
+{
+    OpenPorts.clear();
+    Devices.clear();
+}
+
+TSynthesizerPort* TLinuxMIDIOutService::Synthesizer(HMIDIOUT Handle)
+{
+    TOpenPort* Port = Find(Handle);
+    return Port != nullptr ? Port->Synthesizer.get() : nullptr;
+}
+
+uint32_t TLinuxMIDIOutService::GetNumDevs()
+{
+    return static_cast<uint32_t>(Devices.size());
+}
+
+uint32_t TLinuxMIDIOutService::GetDevCaps(uint32_t DeviceID, TMIDIOutCaps& Caps)
+{
+    if (DeviceID >= Devices.size())
+        return MMSYSERR_BADDEVICEID;
+    const std::string& Name = Devices[DeviceID].Name;
+    Caps = TMIDIOutCaps{};
+    std::memcpy(Caps.szPname, Name.data(), FittingLength(Name));
+    return MMSYSERR_NOERROR;
+}
+
+uint32_t TLinuxMIDIOutService::Open(HMIDIOUT& Handle, int32_t DeviceID)
+{
+    if (DeviceID == MIDI_MAPPER)
+        return Devices.empty() ? MIDIERR_NODEVICE : OpenDevice(Devices.front(), Handle);
+    if (DeviceID < 0 || static_cast<size_t>(DeviceID) >= Devices.size())
+        return MMSYSERR_BADDEVICEID;
+    return OpenDevice(Devices[static_cast<size_t>(DeviceID)], Handle);
+}
+
+uint32_t TLinuxMIDIOutService::OpenDevice(TDevice& Device, HMIDIOUT& Handle)
+{
+    try {
+        OpenPorts.reserve(OpenPorts.size() + 1);
+        TOpenPort Port;
+        uint32_t Result;
+        if (Device.Connection) {
+            Port.System = Device.Connection.get();
+            Result = Port.System->Open();
+        } else {
+            Port.Synthesizer = std::make_unique<TSynthesizerPort>();
+            Result = Port.Synthesizer->Open(Device.SoundFont, AudioDrivers);
+        }
+        if (Result != MMSYSERR_NOERROR)
+            return Result;
+        Port.Handle = ++LastHandle;
+        OpenPorts.push_back(std::move(Port));
+        Handle = LastHandle;
+        return MMSYSERR_NOERROR;
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    }
+}
+
+uint32_t TLinuxMIDIOutService::ShortMsg(HMIDIOUT Handle, uint32_t Message)
+{
+    TOpenPort* Port = Find(Handle);
+    if (Port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    const TShortMessageBytes Bytes = ShortMessageBytes(Message);
+    if (Bytes.Count == 0)
+        return (Message & 0x80) == 0 ? MIDIERR_BADOPENMODE : MMSYSERR_INVALPARAM;
+    return Port->Synthesizer ? Port->Synthesizer->Send(Bytes) : Port->System->Send(Bytes);
+}
+
+uint32_t TLinuxMIDIOutService::Close(HMIDIOUT Handle)
+{
+    TOpenPort* Port = Find(Handle);
+    if (Port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    const uint32_t Result = Port->Synthesizer ? Port->Synthesizer->Close() : Port->System->Close();
+    if (Result == MMSYSERR_NOERROR)
+        OpenPorts.erase(OpenPorts.begin() + (Port - OpenPorts.data()));
+    return Result;
+}
+
+TLinuxMIDIOutService::TOpenPort* TLinuxMIDIOutService::Find(HMIDIOUT Handle)
+{
+    for (TOpenPort& Port : OpenPorts)
+        if (Port.Handle == Handle && Handle != 0)
+            return &Port;
+    return nullptr;
+}
+
+void LinuxMIDIOutServiceStart()
+{
+    PrepareSoundSystems();
+    LinuxMIDIOutService.Enumerate(FindSoundFont(ProgramFolder()), ListSystemPorts());
+    SetMIDIOutService(&LinuxMIDIOutService);
+}
+
+void LinuxMIDIOutServiceStop()
+{
+    LinuxMIDIOutService.Clear();
+    if (&MIDIOutService() == &LinuxMIDIOutService)
+        SetMIDIOutService(nullptr);
+}

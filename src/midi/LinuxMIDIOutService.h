@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "midi/MIDIOutService.h"
+#include "midi/SynthesizerPort.h"
+#include "midi/SystemMIDIPorts.h"
+
+// The MIDI output service of a Linux desktop. Its devices are fixed when it
+// enumerates: first the built-in synthesizer when a General MIDI SoundFont
+// was found, then the system's ports (JACK's, then ALSA's). The mapper opens
+// the first of them, so the built-in synthesizer whenever there is one.
+class TLinuxMIDIOutService final : public TMIDIOutService {
+public:
+    ~TLinuxMIDIOutService() override;
+
+    // Closes what is open and replaces the devices: the built-in synthesizer
+    // playing SoundFont (none when empty), then SystemPorts.
+    void Enumerate(const std::string& SoundFont, std::vector<TSystemPortName> SystemPorts);
+    // Closes every port still open and forgets the devices.
+    void Clear();
+
+    // The audio drivers the built-in synthesizer tries; none renders only.
+    std::vector<std::string> AudioDrivers = SynthesizerAudioDrivers;
+    // The built-in synthesizer behind an open handle, else null.
+    TSynthesizerPort* Synthesizer(HMIDIOUT Handle);
+
+    uint32_t GetNumDevs() override;
+    uint32_t GetDevCaps(uint32_t DeviceID, TMIDIOutCaps& Caps) override;
+    uint32_t Open(HMIDIOUT& Handle, int32_t DeviceID) override;
+    uint32_t ShortMsg(HMIDIOUT Handle, uint32_t Message) override;
+    uint32_t Close(HMIDIOUT Handle) override;
+
+private:
+    // The built-in synthesizer when SoundFont is set, else a system port.
+    struct TDevice {
+        std::string Name;
+        std::string SoundFont;
+        std::unique_ptr<TSystemMIDIPort> Connection;
+    };
+
+    // An open handle: a synthesizer of its own, or the connection of a system
+    // port (which one handle at a time holds).
+    struct TOpenPort {
+        HMIDIOUT Handle = 0;
+        std::unique_ptr<TSynthesizerPort> Synthesizer;
+        TSystemMIDIPort* System = nullptr;
+    };
+
+    uint32_t OpenDevice(TDevice& Device, HMIDIOUT& Handle);
+    TOpenPort* Find(HMIDIOUT Handle);
+
+    std::vector<TDevice> Devices;
+    std::vector<TOpenPort> OpenPorts;
+    HMIDIOUT LastHandle = 0;
+};
+
+extern TLinuxMIDIOutService LinuxMIDIOutService;
+
+// Start step: enumerates the devices (the SoundFont beside the program or
+// the system's) and installs the service. Stop step: closes what is still
+// open, empties the service and restores the service without devices.
+void LinuxMIDIOutServiceStart();
+void LinuxMIDIOutServiceStop();

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+// A JACK server for tests and benchmarks, on the dummy driver at 48 kHz with
+// 256-frame periods. It uses a server that already runs, or starts its own
+// and stops it when it goes (and, should the test program die, the server
+// goes with it). Programs that use it take turns through a lock file, so a
+// server started by one is never stopped under another.
+class TJACKServer {
+public:
+    TJACKServer();
+    ~TJACKServer();
+    TJACKServer(const TJACKServer&) = delete;
+    TJACKServer& operator=(const TJACKServer&) = delete;
+
+    bool Runs() const { return Problem.empty(); }
+    // Why no server runs; empty while one does.
+    std::string Problem;
+
+private:
+    void Start();
+    void Stop();
+
+    int LockFile = -1;
+    pid_t Started = 0;
+};
+
+// Whether the jackd program is installed.
+bool JACKServerInstalled();
+
+// Whether a JACK server runs. Never starts one.
+bool JACKServerRuns();

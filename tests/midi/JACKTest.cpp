@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "ErrorRecorder.h"
+#include "JACKServer.h"
+#include "RecordingMIDIOutService.h"
+#include "midi/LinuxMIDIOutService.h"
+#include "midi/MIDIDevicesRoutines.h"
+#include "midi/SoundFontRoutines.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using TTexts = std::vector<std::string>;
+
+// A JACK MIDI input port of the test's own, as a synthesizer or a DAW offers.
+class TReceiver {
+public:
+    TReceiver(const std::string& Client, const std::string& Port)
+        : In(RtMidi::UNIX_JACK, Client, 1024), Name(Client + ":" + Port)
+    {
+        In.openVirtualPort(Port);
+    }
+
+    // Everything that arrives within Limit after the last arrival, as texts.
+    TTexts Received(std::chrono::milliseconds Limit = 300ms)
+    {
+        TTexts Texts;
+        std::vector<unsigned char> Bytes;
+        auto Deadline = std::chrono::steady_clock::now() + Limit;
+        while (std::chrono::steady_clock::now() < Deadline) {
+            In.getMessage(&Bytes);
+            if (Bytes.empty()) {
+                std::this_thread::sleep_for(1ms);
+                continue;
+            }
+            std::string Text;
+            for (const unsigned char Byte : Bytes) {
+                char Hex[4];
+                std::snprintf(Hex, sizeof Hex, Text.empty() ? "%02X" : " %02X", Byte);
+                Text += Hex;
+            }
+            Texts.push_back(Text);
+            Deadline = std::chrono::steady_clock::now() + Limit;
+        }
+        return Texts;
+    }
+
+    RtMidiIn In;
+    const std::string Name;
+};
+
+class JACKTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!JACKServerInstalled())
+            GTEST_SKIP() << "jackd is not installed, so JACK cannot be tested here";
+        Server = std::make_unique<TJACKServer>();
+        ASSERT_TRUE(Server->Runs()) << Server->Problem;
+    }
+
+    void TearDown() override { SetMIDIOutService(nullptr); }
+
+    // The device list over the real service, and the position of Name in it.
+    size_t ListDevicesAndFind(const std::string& Name)
+    {
+        Service.Enumerate("", ListSystemPorts());
+        SetMIDIOutService(&Service);
+        Devices.Enumerate();
+        for (size_t Position = 0; Position < Devices.Items.size(); ++Position)
+            if (Devices.Items[Position].Name == Name)
+                return Position;
+        ADD_FAILURE() << Name << " is not listed";
+        return 0;
+    }
+
+    std::unique_ptr<TJACKServer> Server;
+    TLinuxMIDIOutService Service;
+    TMIDIDevices Devices;
+    TErrorRecorder Errors;
+};
+
+}
+
+TEST_F(JACKTest, TheInputPortsOfOtherProgramsAreListedButNotTheProgramsOwn)
+{
+    TReceiver Other("Receiver", "in");
+    TReceiver Own(SystemClientName, "in");
+    const std::vector<TSystemPortName> Ports = ListSystemPorts();
+    TTexts JACKNames;
+    for (const TSystemPortName& Port : Ports)
+        if (Port.API == TSystemMIDIAPI::JACK)
+            JACKNames.push_back(Port.Name);
+    EXPECT_NE(std::find(JACKNames.begin(), JACKNames.end(), "Receiver:in"), JACKNames.end());
+    for (const std::string& Name : JACKNames)
+        EXPECT_NE(Name.rfind(SystemClientName, 0), 0u) << Name;
+    EXPECT_GT(ListDevicesAndFind("Receiver:in"), 0u);
+}
+
+TEST_F(JACKTest, APortTakesOneOpenAndReceivesExactlyTheBytesSentInOrderAndResetLosesNothing)
+{
+    TReceiver Receiver("Receiver", "in");
+    TMIDIDevice& Device = Devices.Items[ListDevicesAndFind(Receiver.Name)];
+    Device.Open(1, 5);
+    TMIDIDevice Again = Device;
+    Again.Handle = 0;
+    Again.Open(1, 5);
+    EXPECT_EQ(Errors.Messages, TTexts{"The specified resource is already allocated."});
+    Errors.Messages.clear();
+    Device.SendNoteOn(1, 60, 100);
+    Device.SendNoteOff(16, 60, 0);
+    Device.SendShortMessage(0x004000E0);
+    EXPECT_EQ(Receiver.Received(), (TTexts{"C0 05", "90 3C 64", "8F 3C 00", "E0 00 40"}));
+
+    // What Reset does: All Notes Off on every channel, then close and reopen,
+    // which sends the program again.
+    TTexts Expected;
+    const int Rounds = 10;
+    for (int Round = 0; Round < Rounds; ++Round) {
+        Device.SendAllNotesOff();
+        Device.Close();
+        Device.Open(1, 5);
+        for (int Channel = 1; Channel <= 16; ++Channel)
+            Expected.push_back(ShortMessageText(AllNotesOffMessage(Channel)));
+        Expected.push_back("C0 05");
+    }
+    EXPECT_EQ(Receiver.Received(), Expected);
+    Device.Close();
+    EXPECT_TRUE(Errors.Messages.empty());
+}
+
+TEST_F(JACKTest, OpeningAPortThatHasGoneAnswersTwo)
+{
+    auto Receiver = std::make_unique<TReceiver>("Receiver", "in");
+    TMIDIDevice& Device = Devices.Items[ListDevicesAndFind(Receiver->Name)];
+    Receiver.reset();
+    Device.Open(1, 0);
+    EXPECT_EQ(Device.Handle, 0u);
+    EXPECT_EQ(Errors.Messages, TTexts{"The specified device identifier is out of range."});
+}
+
+TEST_F(JACKTest, TheSynthesizerStartsItsAudioOnTheFirstDriverThatWorks)
+{
+    const std::string SoundFont = FindSoundFont("/nonexistent/");
+    Service.Enumerate(SoundFont, {});
+    HMIDIOUT Handle = 0;
+    ASSERT_EQ(Service.Open(Handle, MIDI_MAPPER), MMSYSERR_NOERROR);
+    TSynthesizerPort* Synthesizer = Service.Synthesizer(Handle);
+    EXPECT_NE(std::find(SynthesizerAudioDrivers.begin(), SynthesizerAudioDrivers.end(), Synthesizer->AudioDriver()),
+              SynthesizerAudioDrivers.end());
+    EXPECT_EQ(Service.ShortMsg(Handle, NoteOnMessage(1, 60, 100)), MMSYSERR_NOERROR);
+    EXPECT_TRUE(Synthesizer->WaitUntilLoaded());
+    EXPECT_EQ(Service.ShortMsg(Handle, NoteOffMessage(1, 60, 0)), MMSYSERR_NOERROR);
+    EXPECT_EQ(Service.Close(Handle), MMSYSERR_NOERROR);
+}
