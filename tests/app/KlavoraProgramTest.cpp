@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QMenu>
 #include <QTimer>
 #include <QUrl>
 
@@ -13,6 +14,7 @@
 #include "RecordingMIDIOutService.h"
 #include "TemporaryFolder.h"
 #include "app/KlavoraProgram.h"
+#include "config/ProfileFile.h"
 #include "core/MIDIPianoRoutines.h"
 #include "ui/AboutRoutines.h"
 #include "ui/KlavoraForm.h"
@@ -148,7 +150,7 @@ TEST_F(KlavoraProgramTest, TheHelpMenuOpensTheHelpTheHomePageAndTheCentredAboutB
     TUrlReceiver Receiver;
     QRect AboutPlace;
     QRect MainPlace;
-    QWidget* AboutFocus = nullptr;
+    QString AboutFocus;
     Run([&] {
         for (const char* Scheme : {"file", "https"})
             QDesktopServices::setUrlHandler(Scheme, &Receiver, "Open");
@@ -157,7 +159,7 @@ TEST_F(KlavoraProgramTest, TheHelpMenuOpensTheHelpTheHomePageAndTheCentredAboutB
         QTimer::singleShot(50, [&] {
             AboutPlace = About->frameGeometry();
             MainPlace = Form1->frameGeometry();
-            AboutFocus = QApplication::focusWidget();
+            AboutFocus = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->objectName() : QString();
             About->Button3->click();
         });
         Form1->About1->trigger();
@@ -168,8 +170,10 @@ TEST_F(KlavoraProgramTest, TheHelpMenuOpensTheHelpTheHomePageAndTheCentredAboutB
     ASSERT_EQ(Receiver.Urls.size(), 2u);
     EXPECT_EQ(Receiver.Urls[0], QUrl::fromLocalFile(QString::fromStdString(Folder / "Readme.txt")));
     EXPECT_EQ(Receiver.Urls[1], QUrl("https://klavora.example/lite/"));
-    EXPECT_EQ(AboutPlace.topLeft(), CentredOver(MainPlace, AboutPlace.size()));
-    EXPECT_EQ(AboutFocus != nullptr ? AboutFocus->objectName() : QString(), "Button3");
+    // Centred over the main window (the offscreen platform knows frames only
+    // once a window has shown, so allow for a frame's width).
+    EXPECT_LE((AboutPlace.center() - MainPlace.center()).manhattanLength(), 4);
+    EXPECT_EQ(AboutFocus, "Button3");
 }
 
 #include "KlavoraProgramTest.moc"
