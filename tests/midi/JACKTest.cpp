@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "ErrorRecorder.h"
+#include "JACKReceiver.h"
 #include "JACKServer.h"
 #include "RecordingMIDIOutService.h"
 #include "midi/LinuxMIDIOutService.h"
@@ -18,43 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using TTexts = std::vector<std::string>;
-
-// A JACK MIDI input port of the test's own, as a synthesizer or a DAW offers.
-class TReceiver {
-public:
-    TReceiver(const std::string& Client, const std::string& Port)
-        : In(RtMidi::UNIX_JACK, Client, 1024), Name(Client + ":" + Port)
-    {
-        In.openVirtualPort(Port);
-    }
-
-    // Everything that arrives within Limit after the last arrival, as texts.
-    TTexts Received(std::chrono::milliseconds Limit = 300ms)
-    {
-        TTexts Texts;
-        std::vector<unsigned char> Bytes;
-        auto Deadline = std::chrono::steady_clock::now() + Limit;
-        while (std::chrono::steady_clock::now() < Deadline) {
-            In.getMessage(&Bytes);
-            if (Bytes.empty()) {
-                std::this_thread::sleep_for(1ms);
-                continue;
-            }
-            std::string Text;
-            for (const unsigned char Byte : Bytes) {
-                char Hex[4];
-                std::snprintf(Hex, sizeof Hex, Text.empty() ? "%02X" : " %02X", Byte);
-                Text += Hex;
-            }
-            Texts.push_back(Text);
-            Deadline = std::chrono::steady_clock::now() + Limit;
-        }
-        return Texts;
-    }
-
-    RtMidiIn In;
-    const std::string Name;
-};
 
 class JACKTest : public testing::Test {
 protected:
