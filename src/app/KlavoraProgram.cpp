@@ -70,6 +70,9 @@ void StopFromSignal()
 
 int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std::function<void()>& Shown)
 {
+    // Listing the system's MIDI ports takes as long as starting Qt: both go on at once.
+    if (MIDIService == TMIDIServiceChoice::System)
+        LinuxMIDIOutServicePrepare();
     // Every box needs the application object, so it comes first.
     TKlavoraApplication Application(Argc, Argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));

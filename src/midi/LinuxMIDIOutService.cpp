@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
+#include <thread>
 
 #include "core/MIDIMessageRoutines.h"
 #include "midi/SoundFontRoutines.h"
@@ -30,9 +32,33 @@ TLinuxMIDIOutService::~TLinuxMIDIOutService()
     Clear();
 }
 
+void TLinuxMIDIOutService::PrestartSynthesizer(const std::string& SoundFont)
+{
+    TakePrestarted({});
+    PrestartedSoundFont = SoundFont;
+    Prestarted = std::async(std::launch::async, [SoundFont, Drivers = AudioDrivers] {
+        TStartedSynthesizer Started{MMSYSERR_NOMEM, std::make_unique<TSynthesizerPort>()};
+        Started.Result = Started.Port->Open(SoundFont, Drivers);
+        return Started;
+    });
+}
+
+std::optional<TLinuxMIDIOutService::TStartedSynthesizer> TLinuxMIDIOutService::TakePrestarted(
+    const std::string& SoundFont)
+{
+    if (!Prestarted.valid())
+        return std::nullopt;
+    TStartedSynthesizer Started = Prestarted.get();
+    if (SoundFont.empty() || SoundFont != PrestartedSoundFont)
+        return std::nullopt;
+    return Started;
+}
+
 void TLinuxMIDIOutService::Enumerate(const std::string& SoundFont, std::vector<TSystemPortName> SystemPorts)
 {
-    Clear();
+    // A synthesizer prestarted for these devices stays for their first open.
+    OpenPorts.clear();
+    Devices.clear();
     if (!SoundFont.empty())
         Devices.push_back(TDevice{SynthesizerName, SoundFont, nullptr});
     for (TSystemPortName& Port : SystemPorts) {
@@ -46,6 +72,7 @@ void TLinuxMIDIOutService::Clear()
 {
     OpenPorts.clear();
     Devices.clear();
+    TakePrestarted({});
 }
 
 TSynthesizerPort* TLinuxMIDIOutService::Synthesizer(HMIDIOUT Handle)
@@ -84,9 +111,13 @@ uint32_t TLinuxMIDIOutService::OpenDevice(TDevice& Device, HMIDIOUT& Handle)
         OpenPorts.reserve(OpenPorts.size() + 1);
         TOpenPort Port;
         uint32_t Result;
+        std::optional<TStartedSynthesizer> Started = TakePrestarted(Device.SoundFont);
         if (Device.Connection) {
             Port.System = Device.Connection.get();
             Result = Port.System->Open();
+        } else if (Started) {
+            Port.Synthesizer = std::move(Started->Port);
+            Result = Started->Result;
         } else {
             Port.Synthesizer = std::make_unique<TSynthesizerPort>();
             Result = Port.Synthesizer->Open(Device.SoundFont, AudioDrivers);
@@ -132,15 +163,53 @@ TLinuxMIDIOutService::TOpenPort* TLinuxMIDIOutService::Find(HMIDIOUT Handle)
     return nullptr;
 }
 
+namespace {
+
+// The listing of the system's ports that runs while the program starts. Its
+// worker ends the connections that listed after handing the list over.
+std::future<std::vector<TSystemPortName>> PreparedSystemPorts;
+std::thread Lister;
+
+void ListOnWorker(std::promise<std::vector<TSystemPortName>> Listed)
+{
+    std::vector<std::unique_ptr<RtMidiOut>> Clients;
+    try {
+        Listed.set_value(ListSystemPorts(&Clients));
+    } catch (...) {
+        Listed.set_exception(std::current_exception());
+    }
+}
+
+}
+
+void LinuxMIDIOutServicePrepare()
+{
+    PrepareSoundSystems();
+    std::promise<std::vector<TSystemPortName>> Listed;
+    PreparedSystemPorts = Listed.get_future();
+    Lister = std::thread(ListOnWorker, std::move(Listed));
+    const std::string SoundFont = FindSoundFont(ProgramFolder());
+    if (!SoundFont.empty())
+        LinuxMIDIOutService.PrestartSynthesizer(SoundFont);
+}
+
 void LinuxMIDIOutServiceStart()
 {
     PrepareSoundSystems();
-    LinuxMIDIOutService.Enumerate(FindSoundFont(ProgramFolder()), ListSystemPorts());
+    std::vector<TSystemPortName> SystemPorts;
+    try {
+        SystemPorts = PreparedSystemPorts.valid() ? PreparedSystemPorts.get() : ListSystemPorts();
+    } catch (const std::exception&) {
+        // A listing that failed offers no system port, as an unreachable system does.
+    }
+    LinuxMIDIOutService.Enumerate(FindSoundFont(ProgramFolder()), std::move(SystemPorts));
     SetMIDIOutService(&LinuxMIDIOutService);
 }
 
 void LinuxMIDIOutServiceStop()
 {
+    if (Lister.joinable())
+        Lister.join();
     LinuxMIDIOutService.Clear();
     if (&MIDIOutService() == &LinuxMIDIOutService)
         SetMIDIOutService(nullptr);

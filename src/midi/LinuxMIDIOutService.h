@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +22,15 @@ public:
     // Closes what is open and replaces the devices: the built-in synthesizer
     // playing SoundFont (none when empty), then SystemPorts.
     void Enumerate(const std::string& SoundFont, std::vector<TSystemPortName> SystemPorts);
-    // Closes every port still open and forgets the devices.
+    // Closes every port still open, stops a prestarted synthesizer and
+    // forgets the devices.
     void Clear();
+
+    // Starts a built-in synthesizer playing SoundFont on a worker thread, so
+    // that starting its audio overlaps the program's other start-up work.
+    // The first open takes it when it opens that synthesizer (answering what
+    // its start answered) and otherwise stops it.
+    void PrestartSynthesizer(const std::string& SoundFont);
 
     // The audio drivers the built-in synthesizer tries; none renders only.
     std::vector<std::string> AudioDrivers = SynthesizerAudioDrivers;
@@ -50,15 +59,29 @@ private:
         TSystemMIDIPort* System = nullptr;
     };
 
+    struct TStartedSynthesizer {
+        uint32_t Result;
+        std::unique_ptr<TSynthesizerPort> Port;
+    };
+
     uint32_t OpenDevice(TDevice& Device, HMIDIOUT& Handle);
+    // The prestarted synthesizer when it plays SoundFont; it is stopped otherwise.
+    std::optional<TStartedSynthesizer> TakePrestarted(const std::string& SoundFont);
     TOpenPort* Find(HMIDIOUT Handle);
 
     std::vector<TDevice> Devices;
     std::vector<TOpenPort> OpenPorts;
     HMIDIOUT LastHandle = 0;
+    std::string PrestartedSoundFont;
+    std::future<TStartedSynthesizer> Prestarted;
 };
 
 extern TLinuxMIDIOutService LinuxMIDIOutService;
+
+// Lists the system's ports on a worker thread, so that the program's other
+// start-up work goes on meanwhile; the start step takes that list. Called at
+// most once, before the start step, from the thread that runs the start step.
+void LinuxMIDIOutServicePrepare();
 
 // Start step: enumerates the devices (the SoundFont beside the program or
 // the system's) and installs the service. Stop step: closes what is still

@@ -104,17 +104,20 @@ std::optional<unsigned> CurrentIndex(RtMidiOut& Client, const TSystemPortName& P
 
 }
 
-std::vector<TSystemPortName> ListSystemPorts()
+std::vector<TSystemPortName> ListSystemPorts(std::vector<std::unique_ptr<RtMidiOut>>* Clients)
 {
     std::vector<TSystemPortName> Ports;
     for (TSystemMIDIAPI API : {TSystemMIDIAPI::JACK, TSystemMIDIAPI::ALSA}) {
         try {
-            const std::unique_ptr<RtMidiOut> Client = NewClient(API, IgnoreFailure, nullptr);
+            std::unique_ptr<RtMidiOut> Client = NewClient(API, IgnoreFailure, nullptr);
             if (!Client)
                 continue;
-            const unsigned Count = Client->getPortCount();
+            RtMidiOut& Listing = *Client;
+            if (Clients != nullptr)
+                Clients->push_back(std::move(Client));
+            const unsigned Count = Listing.getPortCount();
             for (unsigned Index = 0; Index < Count; ++Index) {
-                std::string Name = Client->getPortName(Index);
+                std::string Name = Listing.getPortName(Index);
                 if (!Name.empty() && !IsOwnPort(Name))
                     Ports.push_back(TSystemPortName{API, std::move(Name)});
             }

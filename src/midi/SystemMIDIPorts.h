@@ -28,8 +28,10 @@ inline constexpr const char* SystemClientName = "Klavora";
 
 // Every port the program can play into, JACK's first, then ALSA's, leaving
 // out the program's own. An API that cannot be reached (no JACK server, no
-// ALSA sequencer) contributes no port and no message.
-std::vector<TSystemPortName> ListSystemPorts();
+// ALSA sequencer) contributes no port and no message. Ending a connection to
+// a sound system takes a while: given Clients, the connections that listed
+// are handed over there for the caller to end later.
+std::vector<TSystemPortName> ListSystemPorts(std::vector<std::unique_ptr<RtMidiOut>>* Clients = nullptr);
 
 // Whether a port name of the system's current list names the port that was
 // enumerated as Enumerated. An ALSA name ends in the client and port numbers,

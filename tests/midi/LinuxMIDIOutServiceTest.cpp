@@ -146,3 +146,37 @@ TEST_F(LinuxMIDIOutServiceTest, StartInstallsTheServiceWithTheSoundFontBesideThe
     EXPECT_EQ(LinuxMIDIOutService.Close(Handle), MMSYSERR_INVALHANDLE);
     LinuxMIDIOutService.AudioDrivers = SynthesizerAudioDrivers;
 }
+
+TEST_F(LinuxMIDIOutServiceTest, AStartedSynthesizerServesTheFirstOpenOfItsSoundFontOnly)
+{
+    ASSERT_FALSE(SoundFont.empty());
+    Service.PrestartSynthesizer(SoundFont);
+    Service.Enumerate(SoundFont, AbsentPorts);
+    HMIDIOUT Handle = 0;
+    ASSERT_EQ(Service.Open(Handle, MIDI_MAPPER), MMSYSERR_NOERROR);
+    TSynthesizerPort* Started = Service.Synthesizer(Handle);
+    ASSERT_NE(Started, nullptr);
+    EXPECT_TRUE(Started->WaitUntilLoaded());
+    EXPECT_EQ(Service.ShortMsg(Handle, NoteOnMessage(1, 60, 100)), MMSYSERR_NOERROR);
+    EXPECT_EQ(Service.Close(Handle), MMSYSERR_NOERROR);
+
+    // A first open of another device stops it; the synthesizer then starts afresh.
+    Service.PrestartSynthesizer(SoundFont);
+    EXPECT_EQ(Service.Open(Handle, 1), MMSYSERR_BADDEVICEID);
+    ASSERT_EQ(Service.Open(Handle, 0), MMSYSERR_NOERROR);
+    EXPECT_NE(Service.Synthesizer(Handle), nullptr);
+    EXPECT_EQ(Service.Close(Handle), MMSYSERR_NOERROR);
+}
+
+TEST_F(LinuxMIDIOutServiceTest, AStartedSynthesizerThatFailedAnswersTheFirstOpenWithItsCode)
+{
+    TTemporaryFolder Folder;
+    Folder.Write("Broken.sf2", "not a SoundFont");
+    Service.PrestartSynthesizer(Folder / "Broken.sf2");
+    Service.Enumerate(Folder / "Broken.sf2", {});
+    HMIDIOUT Handle = 0;
+    EXPECT_EQ(Service.Open(Handle, MIDI_MAPPER), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(Handle, 0u);
+    Service.PrestartSynthesizer(SoundFont);
+    Service.Clear();
+}
