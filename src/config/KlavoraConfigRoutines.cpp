@@ -15,20 +15,34 @@ constexpr const char* MIDIOutSection = "MIDI Out";
 constexpr const char* ConfigSection = "Config";
 constexpr const char* DefaultPatch = "GeneralMIDI.ini";
 
-// A closed store reads every default and keeps nothing.
-bool ReadBool(const TKeyboardConfig& Config, const char* Section, const char* Key, bool Default)
+// What the settings file holds right now; a closed store reads every default.
+TProfileSnapshot Snapshot(const TKeyboardConfig& Config)
 {
-    return Config.Ini ? Config.Ini->ReadBool(Section, Key, Default) : Default;
-}
-
-int32_t ReadInteger(const TKeyboardConfig& Config, const char* Section, const char* Key, int32_t Default)
-{
-    return Config.Ini ? Config.Ini->ReadInteger(Section, Key, Default) : Default;
+    static const std::string NoFile;
+    return TProfileSnapshot(Config.Ini ? Config.Ini->FileName() : NoFile);
 }
 
 std::string ReadString(const TKeyboardConfig& Config, const char* Section, const char* Key, const char* Default)
 {
-    return Config.Ini ? Config.Ini->ReadString(Section, Key, Default) : Default;
+    return Snapshot(Config).ReadString(Section, Key, Default);
+}
+
+// Each ranged setting as read from a snapshot, clamped to its range.
+int32_t ChannelIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Channel", 0), 1, 16); }
+int32_t OctaveIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Octave", 4), 0, 7); }
+int32_t FadeIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Fade", 0), 0, 127); }
+int32_t VolumeIn(const TProfileSnapshot& Settings)
+{
+    return Clamp(Settings.ReadInteger(KeyboardSection, "Volume", 111), MinVolume, MaxVolume);
+}
+int32_t DeviceIDIn(const TProfileSnapshot& Settings) { return Settings.ReadInteger(MIDIOutSection, "DeviceID", 0); }
+bool AccentIn(const TProfileSnapshot& Settings) { return Settings.ReadBool(KeyboardSection, "Accent", false); }
+bool SoftIn(const TProfileSnapshot& Settings) { return Settings.ReadBool(KeyboardSection, "Soft", false); }
+bool SustainIn(const TProfileSnapshot& Settings) { return Settings.ReadBool(KeyboardSection, "Sustain", false); }
+
+int32_t ReadInteger(const TKeyboardConfig& Config, const char* Section, const char* Key, int32_t Default)
+{
+    return Snapshot(Config).ReadInteger(Section, Key, Default);
 }
 
 void WriteBool(TKeyboardConfig& Config, const char* Section, const char* Key, bool Value)
@@ -65,14 +79,14 @@ bool LoadConfiguredPatch(const TKeyboardConfig& Config)
 
 }
 
-bool TKeyboardConfig::GetAccent() const { return ReadBool(*this, KeyboardSection, "Accent", false); }
+bool TKeyboardConfig::GetAccent() const { return AccentIn(Snapshot(*this)); }
 void TKeyboardConfig::SetAccent(bool Value) { WriteBool(*this, KeyboardSection, "Accent", Value); }
-bool TKeyboardConfig::GetSoft() const { return ReadBool(*this, KeyboardSection, "Soft", false); }
+bool TKeyboardConfig::GetSoft() const { return SoftIn(Snapshot(*this)); }
 void TKeyboardConfig::SetSoft(bool Value) { WriteBool(*this, KeyboardSection, "Soft", Value); }
-bool TKeyboardConfig::GetSustain() const { return ReadBool(*this, KeyboardSection, "Sustain", false); }
+bool TKeyboardConfig::GetSustain() const { return SustainIn(Snapshot(*this)); }
 void TKeyboardConfig::SetSustain(bool Value) { WriteBool(*this, KeyboardSection, "Sustain", Value); }
 
-int32_t TKeyboardConfig::GetChannel() const { return Clamp(ReadInteger(*this, KeyboardSection, "Channel", 0), 1, 16); }
+int32_t TKeyboardConfig::GetChannel() const { return ChannelIn(Snapshot(*this)); }
 void TKeyboardConfig::SetChannel(int32_t Value) { WriteInteger(*this, KeyboardSection, "Channel", Clamp(Value, 1, 16)); }
 
 int32_t TKeyboardConfig::GetGroup() const { return ReadInteger(*this, KeyboardSection, "Group", 0); }
@@ -80,16 +94,13 @@ void TKeyboardConfig::SetGroup(int32_t Value) { WriteInteger(*this, KeyboardSect
 int32_t TKeyboardConfig::GetVoice() const { return ReadInteger(*this, KeyboardSection, "Voice", 0); }
 void TKeyboardConfig::SetVoice(int32_t Value) { WriteInteger(*this, KeyboardSection, "Voice", Value); }
 
-int32_t TKeyboardConfig::GetOctave() const { return Clamp(ReadInteger(*this, KeyboardSection, "Octave", 4), 0, 7); }
+int32_t TKeyboardConfig::GetOctave() const { return OctaveIn(Snapshot(*this)); }
 void TKeyboardConfig::SetOctave(int32_t Value) { WriteInteger(*this, KeyboardSection, "Octave", Clamp(Value, 0, 7)); }
 
-int32_t TKeyboardConfig::GetFade() const { return Clamp(ReadInteger(*this, KeyboardSection, "Fade", 0), 0, 127); }
+int32_t TKeyboardConfig::GetFade() const { return FadeIn(Snapshot(*this)); }
 void TKeyboardConfig::SetFade(int32_t Value) { WriteInteger(*this, KeyboardSection, "Fade", Clamp(Value, 0, 127)); }
 
-int32_t TKeyboardConfig::GetVolume() const
-{
-    return Clamp(ReadInteger(*this, KeyboardSection, "Volume", 111), MinVolume, MaxVolume);
-}
+int32_t TKeyboardConfig::GetVolume() const { return VolumeIn(Snapshot(*this)); }
 void TKeyboardConfig::SetVolume(int32_t Value)
 {
     WriteInteger(*this, KeyboardSection, "Volume", Clamp(Value, MinVolume, MaxVolume));
@@ -101,8 +112,15 @@ void TKeyboardConfig::SetMap(const std::string& Value) { WriteString(*this, Keyb
 int32_t TKeyboardConfig::GetMouseOctave() const { return Clamp(ReadInteger(*this, MouseSection, "Octave", 4), 0, 7); }
 void TKeyboardConfig::SetMouseOctave(int32_t Value) { WriteInteger(*this, MouseSection, "Octave", Clamp(Value, 0, 7)); }
 
-int32_t TKeyboardConfig::GetDeviceID() const { return ReadInteger(*this, MIDIOutSection, "DeviceID", 0); }
+int32_t TKeyboardConfig::GetDeviceID() const { return DeviceIDIn(Snapshot(*this)); }
 void TKeyboardConfig::SetDeviceID(int32_t Value) { WriteInteger(*this, MIDIOutSection, "DeviceID", Value); }
+
+TNoteSettings TKeyboardConfig::GetNoteSettings() const
+{
+    const TProfileSnapshot Settings = Snapshot(*this);
+    return TNoteSettings{ChannelIn(Settings), VolumeIn(Settings), FadeIn(Settings), AccentIn(Settings),
+                         SoftIn(Settings),    SustainIn(Settings), DeviceIDIn(Settings)};
+}
 
 std::string TKeyboardConfig::GetPatch() const
 {

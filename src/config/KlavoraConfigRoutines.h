@@ -10,6 +10,18 @@
 inline constexpr int32_t MinVolume = 23;
 inline constexpr int32_t MaxVolume = 103;
 
+// The settings every note message depends on, as the settings file holds
+// them at one moment, each clamped as its getter clamps it.
+struct TNoteSettings {
+    int32_t Channel;
+    int32_t Volume;
+    int32_t Fade;
+    bool Accent;
+    bool Soft;
+    bool Sustain;
+    int32_t DeviceID;
+};
+
 // The settings store: every user choice lives in the settings file only.
 // Each getter reads the file and clamps what it finds; each setter clamps and
 // writes at once (and throws EProfileWriteError when it cannot).
@@ -42,6 +54,8 @@ struct TKeyboardConfig {
     int32_t GetDeviceID() const;
     void SetDeviceID(int32_t Value);
     std::string GetPatch() const;
+    // The note settings from one read of the settings file.
+    TNoteSettings GetNoteSettings() const;
     void SetPatch(const std::string& Value);
 
     // Opens the store on the settings file, normalises it and loads the catalogue.

@@ -187,82 +187,6 @@ std::optional<std::string_view> FindValue(std::string_view Bytes, std::string_vi
     return Found;
 }
 
-enum class TLoadResult { Loaded, Missing, Failed };
-
-// A whole file, read at once. A settings file fits the buffer on the stack,
-// so that a getter costs one open, one read and one close, and no allocation.
-// A name that does not exist is Missing; a folder, a file that cannot be read
-// or one beyond the size limit is Failed, and holds no bytes.
-class TFileBytes {
-public:
-    explicit TFileBytes(const std::string& FileName)
-    {
-        const int Handle = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (Handle < 0) {
-            Result = errno == ENOENT ? TLoadResult::Missing : TLoadResult::Failed;
-            return;
-        }
-        const ssize_t Count = ReadSome(Handle, Small, sizeof Small);
-        if (Count >= 0 && static_cast<size_t>(Count) < sizeof Small) {
-            // A read that stops short of the buffer has met the end of the file.
-            Bytes = std::string_view(Small, static_cast<size_t>(Count));
-            Result = TLoadResult::Loaded;
-        } else if (Count > 0) {
-            Result = ReadLarge(Handle);
-        }
-        close(Handle);
-    }
-
-    TFileBytes(const TFileBytes&) = delete;
-    TFileBytes& operator=(const TFileBytes&) = delete;
-
-    TLoadResult Loaded() const { return Result; }
-    std::string_view View() const { return Bytes; }
-
-private:
-    static ssize_t ReadSome(int Handle, char* Buffer, size_t Size)
-    {
-        ssize_t Count;
-        do
-            Count = read(Handle, Buffer, Size);
-        while (Count < 0 && errno == EINTR);
-        return Count;
-    }
-
-    // The rest of a file that filled the small buffer.
-    TLoadResult ReadLarge(int Handle)
-    {
-        struct stat Status;
-        if (fstat(Handle, &Status) != 0 || !S_ISREG(Status.st_mode) ||
-            static_cast<uint64_t>(Status.st_size) > FileSizeLimit)
-            return TLoadResult::Failed;
-        Large.assign(Small, sizeof Small);
-        size_t Filled = Large.size();
-        Large.resize(std::max(Filled, static_cast<size_t>(Status.st_size)) + 1);
-        for (;;) {
-            if (Filled == Large.size()) {
-                if (Filled > FileSizeLimit)
-                    return TLoadResult::Failed;
-                Large.resize(2 * Large.size());
-            }
-            const ssize_t Count = ReadSome(Handle, Large.data() + Filled, Large.size() - Filled);
-            if (Count < 0)
-                return TLoadResult::Failed;
-            if (Count == 0)
-                break;
-            Filled += static_cast<size_t>(Count);
-        }
-        Large.resize(Filled);
-        Bytes = Large;
-        return TLoadResult::Loaded;
-    }
-
-    char Small[4096];
-    std::string Large;
-    std::string_view Bytes;
-    TLoadResult Result = TLoadResult::Failed;
-};
-
 // The line break a file already uses (that of its first line), LF for a new one.
 std::string_view LineBreakOf(std::string_view Text)
 {
@@ -451,27 +375,99 @@ TProfileListing::TProfileListing(std::string_view Bytes)
     });
 }
 
-ProfileFile::ProfileFile(std::string FileName) : Name(std::move(FileName)) {}
-
-std::string ProfileFile::ReadString(const std::string& Section, const std::string& Key,
-                                    const std::string& Default) const
+// A settings file fits the buffer on the stack, so that a read costs one
+// open, one read and one close, and no allocation.
+TFileBytes::TFileBytes(const std::string& FileName)
 {
-    const TFileBytes Bytes(Name);
+    const int Handle = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (Handle < 0) {
+        Result = errno == ENOENT ? TLoadResult::Missing : TLoadResult::Failed;
+        return;
+    }
+    const ssize_t Count = ReadSome(Handle, Small, sizeof Small);
+    if (Count >= 0 && static_cast<size_t>(Count) < sizeof Small) {
+        // A read that stops short of the buffer has met the end of the file.
+        Bytes = std::string_view(Small, static_cast<size_t>(Count));
+        Result = TLoadResult::Loaded;
+    } else if (Count > 0) {
+        Result = ReadLarge(Handle);
+    }
+    close(Handle);
+}
+
+ssize_t TFileBytes::ReadSome(int Handle, char* Buffer, size_t Size)
+{
+    ssize_t Count;
+    do
+        Count = read(Handle, Buffer, Size);
+    while (Count < 0 && errno == EINTR);
+    return Count;
+}
+
+TLoadResult TFileBytes::ReadLarge(int Handle)
+{
+    struct stat Status;
+    if (fstat(Handle, &Status) != 0 || !S_ISREG(Status.st_mode) ||
+        static_cast<uint64_t>(Status.st_size) > FileSizeLimit)
+        return TLoadResult::Failed;
+    Large.assign(Small, sizeof Small);
+    size_t Filled = Large.size();
+    Large.resize(std::max(Filled, static_cast<size_t>(Status.st_size)) + 1);
+    for (;;) {
+        if (Filled == Large.size()) {
+            if (Filled > FileSizeLimit)
+                return TLoadResult::Failed;
+            Large.resize(2 * Large.size());
+        }
+        const ssize_t Count = ReadSome(Handle, Large.data() + Filled, Large.size() - Filled);
+        if (Count < 0)
+            return TLoadResult::Failed;
+        if (Count == 0)
+            break;
+        Filled += static_cast<size_t>(Count);
+    }
+    Large.resize(Filled);
+    Bytes = Large;
+    return TLoadResult::Loaded;
+}
+
+TProfileSnapshot::TProfileSnapshot(const std::string& FileName) : Bytes(FileName) {}
+
+std::string TProfileSnapshot::ReadString(std::string_view Section, std::string_view Key,
+                                         const std::string& Default) const
+{
     const std::optional<std::string_view> Found = FindValue(Bytes.View(), Section, Key);
     return Found ? std::string(ValueAsRead(*Found)) : Default;
 }
 
-int32_t ProfileFile::ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const
+int32_t TProfileSnapshot::ReadInteger(std::string_view Section, std::string_view Key, int32_t Default) const
 {
-    const TFileBytes Bytes(Name);
     const std::optional<std::string_view> Found = FindValue(Bytes.View(), Section, Key);
     int32_t Value = Default;
     return Found && TryProfileInteger(ValueAsRead(*Found), Value) ? Value : Default;
 }
 
-bool ProfileFile::ReadBool(const std::string& Section, const std::string& Key, bool Default) const
+bool TProfileSnapshot::ReadBool(std::string_view Section, std::string_view Key, bool Default) const
 {
     return ReadInteger(Section, Key, Default ? 1 : 0) != 0;
+}
+
+ProfileFile::ProfileFile(std::string FileName) : Name(std::move(FileName)) {}
+
+std::string ProfileFile::ReadString(const std::string& Section, const std::string& Key,
+                                    const std::string& Default) const
+{
+    return TProfileSnapshot(Name).ReadString(Section, Key, Default);
+}
+
+int32_t ProfileFile::ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const
+{
+    return TProfileSnapshot(Name).ReadInteger(Section, Key, Default);
+}
+
+bool ProfileFile::ReadBool(const std::string& Section, const std::string& Key, bool Default) const
+{
+    return TProfileSnapshot(Name).ReadBool(Section, Key, Default);
 }
 
 void ProfileFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value)

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "support/VCLRoutines.h"
 
 // A write to a profile file that failed; its text is "Unable to write to "
@@ -39,6 +41,45 @@ private:
     TStringList SectionNames;
     std::vector<size_t> EntriesOf;
     std::vector<std::vector<TProfileEntry>> EntryLists;
+};
+
+enum class TLoadResult { Loaded, Missing, Failed };
+
+// A whole file, read at once. A name that does not exist is Missing; a folder,
+// a file that cannot be read or one beyond the size limit is Failed, and holds
+// no bytes.
+class TFileBytes {
+public:
+    explicit TFileBytes(const std::string& FileName);
+    TFileBytes(const TFileBytes&) = delete;
+    TFileBytes& operator=(const TFileBytes&) = delete;
+
+    TLoadResult Loaded() const { return Result; }
+    std::string_view View() const { return Bytes; }
+
+private:
+    static ssize_t ReadSome(int Handle, char* Buffer, size_t Size);
+    // The rest of a file that filled the small buffer.
+    TLoadResult ReadLarge(int Handle);
+
+    char Small[4096];
+    std::string Large;
+    std::string_view Bytes;
+    TLoadResult Result = TLoadResult::Failed;
+};
+
+// The values of a profile file as one read of it finds them: values read from
+// one snapshot are read at one moment, for the cost of one read.
+class TProfileSnapshot {
+public:
+    explicit TProfileSnapshot(const std::string& FileName);
+
+    std::string ReadString(std::string_view Section, std::string_view Key, const std::string& Default) const;
+    int32_t ReadInteger(std::string_view Section, std::string_view Key, int32_t Default) const;
+    bool ReadBool(std::string_view Section, std::string_view Key, bool Default) const;
+
+private:
+    TFileBytes Bytes;
 };
 
 // Access to one INI-style text file: section header lines "[name]" followed

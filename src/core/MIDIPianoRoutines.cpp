@@ -15,45 +15,44 @@ constexpr TMouseButton MouseButtons[] = {TMouseButton::Left, TMouseButton::Middl
 // Every message goes to the port at the device position stored right now; a
 // position that names no port sends nothing, and the bookkeeping goes on as
 // after a port failure.
-TMIDIDevice* CurrentPort()
+TMIDIDevice* PortAt(const TNoteSettings& Settings)
 {
-    const int32_t Position = KeyboardConfig.GetDeviceID();
-    return MIDIDevices.HasPosition(Position) ? &MIDIDevices.Items[static_cast<size_t>(Position)] : nullptr;
+    return MIDIDevices.HasPosition(Settings.DeviceID) ? &MIDIDevices.Items[static_cast<size_t>(Settings.DeviceID)]
+                                                      : nullptr;
 }
 
-void SendNoteOn(int32_t Channel, int32_t Note, int32_t Velocity)
+void SendNoteOn(const TNoteSettings& Settings, int32_t Channel, int32_t Note, int32_t Velocity)
 {
-    if (TMIDIDevice* Port = CurrentPort())
+    if (TMIDIDevice* Port = PortAt(Settings))
         Port->SendNoteOn(Channel, Note, Velocity);
 }
 
-void SendNoteOff(int32_t Channel, int32_t Note)
+void SendNoteOff(const TNoteSettings& Settings, int32_t Channel, int32_t Note)
 {
-    const int32_t Fade = KeyboardConfig.GetFade();
-    if (TMIDIDevice* Port = CurrentPort())
-        Port->SendNoteOff(Channel, Note, Fade);
+    if (TMIDIDevice* Port = PortAt(Settings))
+        Port->SendNoteOff(Channel, Note, Settings.Fade);
 }
 
 // A modifier inverts its own pedal for one note and ignores the other pedal.
-int32_t VelocityOffset(int32_t Modifier)
+int32_t VelocityOffset(int32_t Modifier, const TNoteSettings& Settings)
 {
     constexpr int32_t AccentOffset = 127 - MaxVolume;
     constexpr int32_t SoftOffset = -MinVolume;
     if (Modifier > 0)
-        return KeyboardConfig.GetAccent() ? 0 : AccentOffset;
+        return Settings.Accent ? 0 : AccentOffset;
     if (Modifier < 0)
-        return KeyboardConfig.GetSoft() ? 0 : SoftOffset;
+        return Settings.Soft ? 0 : SoftOffset;
     int32_t Offset = 0;
-    if (KeyboardConfig.GetAccent())
+    if (Settings.Accent)
         Offset += AccentOffset;
-    if (KeyboardConfig.GetSoft())
+    if (Settings.Soft)
         Offset += SoftOffset;
     return Offset;
 }
 
-int32_t NoteOnVelocity(int32_t Modifier)
+int32_t NoteOnVelocity(int32_t Modifier, const TNoteSettings& Settings)
 {
-    return KeyboardConfig.GetVolume() + VelocityOffset(Modifier);
+    return Settings.Volume + VelocityOffset(Modifier, Settings);
 }
 
 // The last position of the note in the list, or -1.
@@ -65,16 +64,11 @@ int32_t IndexOfHeldNote(const TArrayInteger& HeldNotes, int32_t Note)
     return -1;
 }
 
-bool IsSustained()
-{
-    return KeyboardConfig.GetSustain();
-}
-
 // Sends a Note Off for every note of the list, last first, emptying it.
-void ReleaseFromLast(TArrayInteger& Notes, int32_t Channel)
+void ReleaseFromLast(TArrayInteger& Notes, const TNoteSettings& Settings)
 {
     for (auto Position = static_cast<int32_t>(Notes.size()) - 1; Position >= 0; --Position) {
-        SendNoteOff(Channel, Notes[static_cast<size_t>(Position)]);
+        SendNoteOff(Settings, Settings.Channel, Notes[static_cast<size_t>(Position)]);
         DeleteAt(Notes, Position);
     }
 }
@@ -113,29 +107,30 @@ void TMIDIPiano::Reset()
     HeldNotes.reserve(ReservedNotes);
 }
 
+// Each operation reads the settings once, when it starts: its messages all
+// go out with the settings of that moment.
 void TMIDIPiano::KeyNoteOn(int32_t Note, int32_t Modifier, bool)
 {
-    const int32_t Channel = KeyboardConfig.GetChannel();
-    const int32_t Velocity = NoteOnVelocity(Modifier);
+    const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
     const int32_t Held = IndexOfHeldNote(HeldNotes, Note);
     // The first key pressed after all keys were up ends what sustain kept sounding.
     if (HeldNotes.empty())
-        ReleaseSustained();
+        ReleaseFromLast(SustainedNotes, Settings);
     if (Held != -1)
         return;
-    SendNoteOn(Channel, Note, Velocity);
+    SendNoteOn(Settings, Settings.Channel, Note, NoteOnVelocity(Modifier, Settings));
     HeldNotes.push_back(Note);
 }
 
 void TMIDIPiano::KeyNoteOff(int32_t Note, bool Shift)
 {
-    const int32_t Channel = KeyboardConfig.GetChannel();
     const int32_t Held = IndexOfHeldNote(HeldNotes, Note);
     if (Held == -1)
         return;
+    const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
     // Shift at release inverts the Sustain pedal for this note.
-    if (IsSustained() == Shift)
-        SendNoteOff(Channel, Note);
+    if (Settings.Sustain == Shift)
+        SendNoteOff(Settings, Settings.Channel, Note);
     else
         SustainedNotes.push_back(Note);
     DeleteAt(HeldNotes, Held);
@@ -143,58 +138,67 @@ void TMIDIPiano::KeyNoteOff(int32_t Note, bool Shift)
 
 void TMIDIPiano::ReleaseSustained()
 {
-    if (SustainedNotes.empty())
-        return;
-    ReleaseFromLast(SustainedNotes, KeyboardConfig.GetChannel());
+    if (!SustainedNotes.empty())
+        ReleaseFromLast(SustainedNotes, KeyboardConfig.GetNoteSettings());
 }
 
 void TMIDIPiano::ReleaseKeyNotes()
 {
-    const int32_t Channel = KeyboardConfig.GetChannel();
-    ReleaseFromLast(HeldNotes, Channel);
-    ReleaseFromLast(SustainedNotes, Channel);
+    if (HeldNotes.empty() && SustainedNotes.empty())
+        return;
+    const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
+    ReleaseFromLast(HeldNotes, Settings);
+    ReleaseFromLast(SustainedNotes, Settings);
 }
 
 void TMIDIPiano::MouseNoteOn(TMouseButton Button, TMouseButtons Held, int32_t Note)
 {
-    const int32_t Channel = KeyboardConfig.GetChannel();
-    if (!IsSustained()) {
-        FlushMouseSustained();
-        MouseNoteOff(Button);
+    const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
+    if (!Settings.Sustain) {
+        FlushMouseSustained(Settings);
+        ReleaseSlot(Button, Settings);
         SlotNote(Button) = Note;
-        SlotChannel(Button) = Channel;
+        SlotChannel(Button) = Settings.Channel;
     } else {
         // A fresh click ends everything the mouse had sounding; while another
         // button is held the new note joins the chord.
         Held.Exclude(Button);
         if (Held.Empty())
-            ReleaseMouseNotes();
+            ReleaseMouseNotes(Settings);
         MouseSustainedNotes.push_back(Note);
     }
-    SendNoteOn(Channel, Note, NoteOnVelocity(0));
+    SendNoteOn(Settings, Settings.Channel, Note, NoteOnVelocity(0, Settings));
 }
 
 void TMIDIPiano::MouseNoteOff(TMouseButton Button)
 {
-    if (IsSustained())
+    // Every release in the window comes here: one with nothing to end reads nothing.
+    if (SlotNote(Button) == -1)
         return;
-    ReleaseSlot(Button);
+    const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
+    if (!Settings.Sustain)
+        ReleaseSlot(Button, Settings);
 }
 
 void TMIDIPiano::ReleaseUnheldButtons(TMouseButtons Held)
 {
-    if (IsSustained())
+    bool Unheld = false;
+    for (TMouseButton Button : MouseButtons)
+        Unheld = Unheld || (!Held.Contains(Button) && SlotNote(Button) != -1);
+    if (!Unheld)
+        return;
+    const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
+    if (Settings.Sustain)
         return;
     for (TMouseButton Button : MouseButtons)
-        if (!Held.Contains(Button) && SlotNote(Button) != -1)
-            MouseNoteOff(Button);
+        if (!Held.Contains(Button))
+            ReleaseSlot(Button, Settings);
 }
 
 void TMIDIPiano::ReleaseMouseNotes()
 {
-    for (TMouseButton Button : MouseButtons)
-        ReleaseSlot(Button);
-    FlushMouseSustained();
+    if (LeftNote != -1 || MiddleNote != -1 || RightNote != -1 || !MouseSustainedNotes.empty())
+        ReleaseMouseNotes(KeyboardConfig.GetNoteSettings());
 }
 
 void TMIDIPiano::StopAll()
@@ -203,22 +207,26 @@ void TMIDIPiano::StopAll()
     ReleaseMouseNotes();
 }
 
-void TMIDIPiano::ReleaseSlot(TMouseButton Button)
+void TMIDIPiano::ReleaseMouseNotes(const TNoteSettings& Settings)
+{
+    for (TMouseButton Button : MouseButtons)
+        ReleaseSlot(Button, Settings);
+    FlushMouseSustained(Settings);
+}
+
+void TMIDIPiano::ReleaseSlot(TMouseButton Button, const TNoteSettings& Settings)
 {
     int32_t& Note = SlotNote(Button);
     if (Note == -1)
         return;
-    SendNoteOff(SlotChannel(Button), Note);
+    SendNoteOff(Settings, SlotChannel(Button), Note);
     Note = -1;
 }
 
-void TMIDIPiano::FlushMouseSustained()
+void TMIDIPiano::FlushMouseSustained(const TNoteSettings& Settings)
 {
-    if (MouseSustainedNotes.empty())
-        return;
-    const int32_t Channel = KeyboardConfig.GetChannel();
     for (int32_t Note : MouseSustainedNotes)
-        SendNoteOff(Channel, Note);
+        SendNoteOff(Settings, Settings.Channel, Note);
     MouseSustainedNotes.clear();
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "config/KlavoraConfigRoutines.h"
 #include "support/ArrayRoutines.h"
 
 enum class TMouseButton : uint8_t { Left = 1, Middle = 2, Right = 4 };
@@ -29,8 +30,8 @@ private:
 // The note player: turns note requests from keys and mouse buttons into Note
 // On and Note Off, applies the software pedals, and tracks every note it has
 // started and not yet stopped. It keeps no copy of any setting: the channel,
-// velocities, pedals and output device are read from the settings store for
-// every message.
+// velocities, pedals and output device are read from the settings store by
+// every operation.
 struct TMIDIPiano {
     TArrayInteger HeldNotes;
     TArrayInteger SustainedNotes;
@@ -58,10 +59,11 @@ struct TMIDIPiano {
 private:
     int32_t& SlotNote(TMouseButton Button);
     int32_t& SlotChannel(TMouseButton Button);
+    void ReleaseMouseNotes(const TNoteSettings& Settings);
     // Ends the note a button slot holds, whatever the Sustain pedal.
-    void ReleaseSlot(TMouseButton Button);
+    void ReleaseSlot(TMouseButton Button, const TNoteSettings& Settings);
     // Ends what the mouse left sounding under Sustain.
-    void FlushMouseSustained();
+    void FlushMouseSustained(const TNoteSettings& Settings);
 };
 
 extern TMIDIPiano MIDIPiano;

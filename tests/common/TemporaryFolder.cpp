@@ -60,6 +60,12 @@ TTemporaryProgramFolder::TTemporaryProgramFolder()
     SetProgramFolder(Path());
 }
 
+TTemporaryProgramFolder::TTemporaryProgramFolder(const std::string& Base)
+    : TTemporaryFolder(Base)
+{
+    SetProgramFolder(Path());
+}
+
 TTemporaryProgramFolder::~TTemporaryProgramFolder()
 {
     MIDIKeymappingStop();

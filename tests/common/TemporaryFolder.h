@@ -33,6 +33,7 @@ private:
 class TTemporaryProgramFolder : public TTemporaryFolder {
 public:
     TTemporaryProgramFolder();
+    explicit TTemporaryProgramFolder(const std::string& Base);
     ~TTemporaryProgramFolder();
 
     // Copies a data file that ships with the program into the folder.

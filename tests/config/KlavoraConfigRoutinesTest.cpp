@@ -69,6 +69,35 @@ TEST_F(KlavoraConfigTest, AFreshStartWritesEverySettingInOrderAndLoadsTheCatalog
     EXPECT_FALSE(KeyboardConfig.Ini);
 }
 
+TEST_F(KlavoraConfigTest, TheNoteSettingsAreTheGettersValuesFromOneRead)
+{
+    KeyboardConfig.Ini = std::make_unique<ProfileFile>(Folder / "Setup.ini");
+    const std::string Files[] = {
+        "[Keyboard]\nChannel=99\nVolume=5\nFade=200\nAccent=2\nSoft=yes\nSustain=0x1\n[MIDI Out]\nDeviceID=-3\n",
+        "[keyboard]\nchannel=0\nfade=-1\nsoft=1\n",
+        "",
+    };
+    for (const std::string& File : Files) {
+        Folder.Write("Setup.ini", File);
+        const TNoteSettings Note = KeyboardConfig.GetNoteSettings();
+        EXPECT_EQ(Note.Channel, KeyboardConfig.GetChannel()) << File;
+        EXPECT_EQ(Note.Volume, KeyboardConfig.GetVolume()) << File;
+        EXPECT_EQ(Note.Fade, KeyboardConfig.GetFade()) << File;
+        EXPECT_EQ(Note.Accent, KeyboardConfig.GetAccent()) << File;
+        EXPECT_EQ(Note.Soft, KeyboardConfig.GetSoft()) << File;
+        EXPECT_EQ(Note.Sustain, KeyboardConfig.GetSustain()) << File;
+        EXPECT_EQ(Note.DeviceID, KeyboardConfig.GetDeviceID()) << File;
+    }
+    const TNoteSettings First = (Folder.Write("Setup.ini", Files[0]), KeyboardConfig.GetNoteSettings());
+    EXPECT_EQ(First.Channel, 16);
+    EXPECT_EQ(First.Volume, MinVolume);
+    EXPECT_EQ(First.Fade, 127);
+    EXPECT_TRUE(First.Accent);
+    EXPECT_FALSE(First.Soft);
+    EXPECT_TRUE(First.Sustain);
+    EXPECT_EQ(First.DeviceID, -3);
+}
+
 TEST_F(KlavoraConfigTest, RangedSettingsAreClampedWhenReadAndTheFileKeepsThemUntilWritten)
 {
     const std::string Stored =
