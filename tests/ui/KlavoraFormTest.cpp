@@ -164,6 +164,18 @@ TEST_F(FormTest, AStoredDeviceOutsideTheListFallsBackToTheMapper)
     EXPECT_EQ(Service.OpenDevices(), std::vector<int32_t>{-1});
 }
 
+TEST_F(FormTest, ASettingsFileThatCannotBeWrittenAtCreationIsReportedAndTheWindowOpens)
+{
+    KeyboardConfig.SetDeviceID(7);
+    // A folder where the new settings file would be written makes every write fail.
+    std::filesystem::create_directory(Folder / "Setup.ini.tmp");
+    CreateFormKeepingTraffic();
+    ASSERT_NE(Form1, nullptr);
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_EQ(Errors.Messages, std::vector<std::string>{"Unable to write to " + (Folder / "Setup.ini").string()});
+    EXPECT_EQ(KeyboardConfig.GetDeviceID(), 7);
+}
+
 TEST_F(FormTest, ChoosingAnotherDeviceClosesTheOldPortBeforeOpeningTheNew)
 {
     CreateForm();
