@@ -168,6 +168,8 @@ namespace {
 // The listing of the system's ports that runs while the program starts. Its
 // worker ends the connections that listed after handing the list over.
 std::future<std::vector<TSystemPortName>> PreparedSystemPorts;
+// The SoundFont found while the ports were listed; the start step uses it too.
+std::optional<std::string> PreparedSoundFont;
 std::thread Lister;
 
 void ListOnWorker(std::promise<std::vector<TSystemPortName>> Listed)
@@ -188,9 +190,9 @@ void LinuxMIDIOutServicePrepare()
     std::promise<std::vector<TSystemPortName>> Listed;
     PreparedSystemPorts = Listed.get_future();
     Lister = std::thread(ListOnWorker, std::move(Listed));
-    const std::string SoundFont = FindSoundFont(ProgramFolder());
-    if (!SoundFont.empty())
-        LinuxMIDIOutService.PrestartSynthesizer(SoundFont);
+    PreparedSoundFont = FindSoundFont(ProgramFolder());
+    if (!PreparedSoundFont->empty())
+        LinuxMIDIOutService.PrestartSynthesizer(*PreparedSoundFont);
 }
 
 void LinuxMIDIOutServiceStart()
@@ -202,7 +204,9 @@ void LinuxMIDIOutServiceStart()
     } catch (const std::exception&) {
         // A listing that failed offers no system port, as an unreachable system does.
     }
-    LinuxMIDIOutService.Enumerate(FindSoundFont(ProgramFolder()), std::move(SystemPorts));
+    std::string SoundFont = PreparedSoundFont ? *PreparedSoundFont : FindSoundFont(ProgramFolder());
+    PreparedSoundFont.reset();
+    LinuxMIDIOutService.Enumerate(std::move(SoundFont), std::move(SystemPorts));
     SetMIDIOutService(&LinuxMIDIOutService);
 }
 

@@ -76,6 +76,15 @@ protected:
         }
         return Lines;
     }
+
+    // The run ended with the Note Off of Z and then closed the port.
+    void ExpectZEndedBeforeThePortClosed() const
+    {
+        const TTexts Calls = Traffic();
+        ASSERT_GE(Calls.size(), 2u);
+        EXPECT_EQ(Calls[Calls.size() - 2], "Send 80 30 00");
+        EXPECT_EQ(Calls.back(), "Close -1");
+    }
 };
 
 void PlayZ()
@@ -120,10 +129,7 @@ TEST_F(KlavoraProgramTest, FileExitEndsTheProgramLikeClosingTheWindow)
         Form1->File1->trigger();
     });
     EXPECT_EQ(Result, 0);
-    const TTexts Calls = Traffic();
-    ASSERT_GE(Calls.size(), 3u);
-    EXPECT_EQ(Calls[Calls.size() - 2], "Send 80 30 00");
-    EXPECT_EQ(Calls.back(), "Close -1");
+    ExpectZEndedBeforeThePortClosed();
 }
 
 TEST_F(KlavoraProgramTest, AStopSignalEndsTheProgramEvenFromTheModalAboutBox)
@@ -137,10 +143,7 @@ TEST_F(KlavoraProgramTest, AStopSignalEndsTheProgramEvenFromTheModalAboutBox)
         Form1->About1->trigger();
     });
     EXPECT_EQ(Result, 0);
-    const TTexts Calls = Traffic();
-    ASSERT_GE(Calls.size(), 2u);
-    EXPECT_EQ(Calls[Calls.size() - 2], "Send 80 30 00");
-    EXPECT_EQ(Calls.back(), "Close -1");
+    ExpectZEndedBeforeThePortClosed();
     EXPECT_EQ(Folder.Read("Klavora.log"), "");
     EXPECT_EQ(std::signal(SIGTERM, SIG_DFL), SIG_DFL);
 }
