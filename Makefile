@@ -2,8 +2,9 @@ BUILD_DIR ?= build
 GENERATOR ?= Ninja
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+WINDOWS_DIR ?= build-windows
 
-.PHONY: all setup configure build test run bench fuzz clean
+.PHONY: all setup configure build test test-windows run bench fuzz clean
 
 all: build
 
@@ -18,6 +19,11 @@ build: configure
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+# The layers below the window, cross-built for Windows with MinGW-w64, their
+# tests run under Wine.
+test-windows: setup
+	@bash scripts/test-windows $(WINDOWS_DIR)
 
 run: build
 	@$(BUILD_DIR)/klavora
@@ -35,4 +41,4 @@ fuzz: setup
 	@$(FUZZ_DIR)/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 $(FUZZ_DIR)/corpus fuzz/corpus
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(WINDOWS_DIR)

@@ -6,7 +6,7 @@
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIKeymappingRoutines.h"
 #include "core/MIDIPianoRoutines.h"
-#include "midi/LinuxMIDIOutService.h"
+#include "midi/MIDIOutService.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/LogFileRoutines.h"
 #include "support/ProgramFolderRoutines.h"
@@ -27,7 +27,7 @@ void StartModules(TMIDIServiceChoice MIDIService)
     KlavoraConfigStart();
     MIDIKeymappingStart();
     if (MIDIService == TMIDIServiceChoice::System)
-        LinuxMIDIOutServiceStart();
+        SystemMIDIOutServiceStart();
     MIDIDevicesStart();
     MIDIPianoStart();
 }
@@ -37,7 +37,7 @@ void StopModules(TMIDIServiceChoice MIDIService)
     MIDIPianoStop();
     MIDIDevicesStop();
     if (MIDIService == TMIDIServiceChoice::System)
-        LinuxMIDIOutServiceStop();
+        SystemMIDIOutServiceStop();
     MIDIKeymappingStop();
     KlavoraConfigStop();
     ErrorBoxStop();
@@ -72,7 +72,7 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
 {
     // Listing the system's MIDI ports takes as long as starting Qt: both go on at once.
     if (MIDIService == TMIDIServiceChoice::System)
-        LinuxMIDIOutServicePrepare();
+        SystemMIDIOutServicePrepare();
     // Every box needs the application object, so it comes first.
     TKlavoraApplication Application(Argc, Argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));

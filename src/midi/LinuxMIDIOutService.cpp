@@ -218,3 +218,18 @@ void LinuxMIDIOutServiceStop()
     if (&MIDIOutService() == &LinuxMIDIOutService)
         SetMIDIOutService(nullptr);
 }
+
+void SystemMIDIOutServicePrepare()
+{
+    LinuxMIDIOutServicePrepare();
+}
+
+void SystemMIDIOutServiceStart()
+{
+    LinuxMIDIOutServiceStart();
+}
+
+void SystemMIDIOutServiceStop()
+{
+    LinuxMIDIOutServiceStop();
+}

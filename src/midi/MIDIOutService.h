@@ -54,3 +54,12 @@ TMIDIOutService& MIDIOutService();
 // Installs the service (not owned); null restores the service without
 // devices. Returns the one it replaced.
 TMIDIOutService* SetMIDIOutService(TMIDIOutService* Service);
+
+// The operating system's own service, which the program installs: WinMM on
+// Windows, the Linux desktop's service elsewhere. Prepare starts, at most
+// once and before Start, what may run alongside the program's other start-up
+// work; Start installs the service; Stop closes what is still open and
+// restores the service without devices.
+void SystemMIDIOutServicePrepare();
+void SystemMIDIOutServiceStart();
+void SystemMIDIOutServiceStop();

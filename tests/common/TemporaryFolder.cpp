@@ -1,23 +1,48 @@
 #include "TemporaryFolder.h"
 
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIKeymappingRoutines.h"
+#include "support/FilePathRoutines.h"
 #include "support/ProgramFolderRoutines.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
+// Linux's memory file system where there is one. On Windows that name is no
+// absolute path, and the user's temporary folder serves.
 std::string DefaultBase()
 {
+    const fs::path Memory = "/dev/shm";
     std::error_code Error;
-    if (std::filesystem::is_directory("/dev/shm", Error))
-        return "/dev/shm";
-    return std::filesystem::temp_directory_path().string();
+    if (Memory.is_absolute() && fs::is_directory(Memory, Error))
+        return FileNameText(Memory);
+    return FileNameText(fs::temp_directory_path());
+}
+
+// A folder of a new random name inside Base, made by this call alone.
+fs::path NewFolderIn(const std::string& Base)
+{
+    std::random_device Seed;
+    std::mt19937_64 Random(static_cast<uint64_t>(Seed()) << 32 | Seed());
+    for (int Attempt = 0; Attempt < 100; ++Attempt) {
+        char Name[32];
+        std::snprintf(Name, sizeof Name, "klavora-%016llx", static_cast<unsigned long long>(Random()));
+        const fs::path Folder = FilePath(Base) / Name;
+        std::error_code Error;
+        if (fs::create_directory(Folder, Error))
+            return Folder;
+        if (Error)
+            break;
+    }
+    throw std::runtime_error("cannot create a temporary folder in " + Base);
 }
 
 }
@@ -28,22 +53,19 @@ TTemporaryFolder::TTemporaryFolder()
 }
 
 TTemporaryFolder::TTemporaryFolder(const std::string& Base)
+    : Folder(FileNameText(NewFolderIn(Base) / ""))
 {
-    std::string Pattern = Base + "/klavora-XXXXXX";
-    if (mkdtemp(Pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder");
-    Folder = Pattern + '/';
 }
 
 TTemporaryFolder::~TTemporaryFolder()
 {
     std::error_code Ignored;
-    std::filesystem::remove_all(Folder, Ignored);
+    fs::remove_all(FilePath(Folder), Ignored);
 }
 
 void TTemporaryFolder::Write(const std::string& Name, const std::string& Bytes) const
 {
-    std::ofstream File(Folder + Name, std::ios::binary | std::ios::trunc);
+    std::ofstream File(FilePath(Folder + Name), std::ios::binary | std::ios::trunc);
     File.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
     if (!File)
         throw std::runtime_error("cannot write " + Folder + Name);
@@ -51,7 +73,7 @@ void TTemporaryFolder::Write(const std::string& Name, const std::string& Bytes) 
 
 std::string TTemporaryFolder::Read(const std::string& Name) const
 {
-    std::ifstream File(Folder + Name, std::ios::binary);
+    std::ifstream File(FilePath(Folder + Name), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
 }
 
@@ -75,6 +97,6 @@ TTemporaryProgramFolder::~TTemporaryProgramFolder()
 
 void TTemporaryProgramFolder::CopyShipped(const std::string& Name) const
 {
-    std::filesystem::copy_file(std::string(KLAVORA_SOURCE_DIR) + "/data/" + Name, Path() + Name,
-                               std::filesystem::copy_options::overwrite_existing);
+    fs::copy_file(FilePath(std::string(KLAVORA_SOURCE_DIR) + "/data/" + Name), FilePath(Path() + Name),
+                  fs::copy_options::overwrite_existing);
 }
