@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "support/FilePathRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
 TStringList LogLines;
@@ -13,7 +14,7 @@ void LogFileStart()
 
 void LogFileStop()
 {
-    std::ofstream File(ProgramFolder() + LogFileName, std::ios::binary | std::ios::trunc);
+    std::ofstream File(FilePath(ProgramFolder() + LogFileName), std::ios::binary | std::ios::trunc);
     for (const std::string& Line : LogLines)
         File << Line << "\r\n";
     TStringList().swap(LogLines);

@@ -34,3 +34,8 @@ using TShellOpener = std::function<void(const std::string& Target)>;
 
 // Installs the opener; an empty one removes it. Returns the one it replaced.
 TShellOpener SetShellOpener(TShellOpener Opener);
+
+// The platform's own shell where it has one below the window toolkit: on
+// Windows, ShellExecuteW with the verb "open", whose answer is not examined.
+// Empty elsewhere.
+TShellOpener SystemShellOpener();

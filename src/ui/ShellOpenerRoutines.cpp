@@ -16,5 +16,8 @@ QUrl UrlOfShellTarget(const std::string& Target)
 
 void InstallShellOpener()
 {
-    SetShellOpener([](const std::string& Target) { QDesktopServices::openUrl(UrlOfShellTarget(Target)); });
+    TShellOpener Opener = SystemShellOpener();
+    if (!Opener)
+        Opener = [](const std::string& Target) { QDesktopServices::openUrl(UrlOfShellTarget(Target)); };
+    SetShellOpener(std::move(Opener));
 }

@@ -13,7 +13,7 @@ TEST(FilePath, ANameBeyondASCIINamesTheSameFileBothWays)
 {
     TTemporaryFolder Folder;
     const std::string Name = "Kl\xC3\xA4nge \xE2\x99\xAA.ini";
-    std::ofstream(FilePath(Folder / Name)) << "[Keyboard]\n";
+    std::ofstream(FilePath(Folder / Name), std::ios::binary) << "[Keyboard]\n";
     std::string Listed;
     for (const fs::directory_entry& Entry : fs::directory_iterator(FilePath(Folder.Path())))
         Listed += FileNameText(Entry.path().filename());

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ErrorRecorder.h"
+#include "TemporaryFolder.h"
+#include "support/FilePathRoutines.h"
 #include "support/VCLRoutines.h"
 
 namespace {
@@ -71,3 +77,57 @@ TEST(IsWebAddress, NeedsASchemeBeforeTheSlashes)
     EXPECT_FALSE(IsWebAddress("1http://x"));
     EXPECT_FALSE(IsWebAddress(""));
 }
+
+#ifdef _WIN32
+TEST_F(ShellOpenTest, OnWindowsDrivesAndBackslashesAreUnderstood)
+{
+    ShellOpenIn("C:\\Program Files\\Klavora\\", "Readme.txt");
+    ShellOpenIn("C:\\Program Files\\Klavora", "Readme.txt");
+    ShellOpenIn("C:\\Program Files\\Klavora\\", "D:\\Notes\\other.txt");
+    ShellOpenIn("C:\\Program Files\\Klavora\\", "\\\\server\\share\\other.txt");
+    EXPECT_EQ(Opened,
+        (std::vector<std::string>{"C:\\Program Files\\Klavora\\Readme.txt", "C:\\Program Files\\Klavora\\Readme.txt",
+            "D:\\Notes\\other.txt", "\\\\server\\share\\other.txt"}));
+}
+
+namespace {
+// Whether the file appears within a while (the shell runs what it opens on its own).
+bool Appears(const std::string& FileName)
+{
+    for (int Round = 0; Round < 300; ++Round) {
+        if (std::filesystem::exists(FilePath(FileName)))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+}
+
+TEST(SystemShellOpener, OpensADocumentInAFolderBeyondASCII)
+{
+    TTemporaryFolder Folder;
+    const std::string Songs = Folder / "Kl\xC3\xA4nge \xE2\x99\xAA";
+    std::filesystem::create_directory(FilePath(Songs));
+    // The shell opens a batch file by running it; this one leaves a file beside itself.
+    std::ofstream(FilePath(Songs + "\\Leave a mark.bat")) << "@echo opened> \"%~dp0opened.txt\"\r\n";
+    const TShellOpener Replaced = SetShellOpener(SystemShellOpener());
+    ShellOpenIn(Songs, "Leave a mark.bat");
+    SetShellOpener(Replaced);
+    EXPECT_TRUE(Appears(Songs + "\\opened.txt"));
+}
+
+TEST(SystemShellOpener, AMissingDocumentIsNotReported)
+{
+    TErrorRecorder Errors;
+    TTemporaryFolder Folder;
+    const TShellOpener Replaced = SetShellOpener(SystemShellOpener());
+    ShellOpenIn(Folder.Path(), "Readme.txt");
+    SetShellOpener(Replaced);
+    EXPECT_TRUE(Errors.Messages.empty());
+}
+#else
+TEST(SystemShellOpener, IsLeftToTheWindowToolkitOutsideWindows)
+{
+    EXPECT_FALSE(SystemShellOpener());
+}
+#endif
