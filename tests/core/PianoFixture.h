@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -52,3 +53,25 @@ protected:
 };
 
 using TTexts = std::vector<std::string>;
+
+// What the player tells its observer, as "+60" when a note starts sounding
+// and "-60" when it stops, each followed by how many messages had gone out.
+class TSoundingRecorder : public TSoundingObserver {
+public:
+    explicit TSoundingRecorder(const TRecordingMIDIOutService& Service) : Service(Service) {}
+
+    void SoundingChanged(int32_t Note, bool Sounding) override
+    {
+        Changes.push_back((Sounding ? "+" : "-") + std::to_string(Note) + " after " +
+                          std::to_string(Service.Sent.size()));
+        if (Lit.at(static_cast<size_t>(Note)) == Sounding)
+            ADD_FAILURE() << "note " << Note << " told " << (Sounding ? "sounding" : "silent") << " twice";
+        Lit.at(static_cast<size_t>(Note)) = Sounding;
+    }
+
+    TTexts Changes;
+    std::array<bool, 128> Lit{};
+
+private:
+    const TRecordingMIDIOutService& Service;
+};
