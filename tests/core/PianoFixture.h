@@ -55,15 +55,12 @@ protected:
 using TTexts = std::vector<std::string>;
 
 // What the player tells its observer, as "+60" when a note starts sounding
-// and "-60" when it stops, each followed by how many messages had gone out.
+// and "-60" when it stops; a note told the same twice is a failure.
 class TSoundingRecorder : public TSoundingObserver {
 public:
-    explicit TSoundingRecorder(const TRecordingMIDIOutService& Service) : Service(Service) {}
-
     void SoundingChanged(int32_t Note, bool Sounding) override
     {
-        Changes.push_back((Sounding ? "+" : "-") + std::to_string(Note) + " after " +
-                          std::to_string(Service.Sent.size()));
+        Changes.push_back((Sounding ? "+" : "-") + std::to_string(Note));
         if (Lit.at(static_cast<size_t>(Note)) == Sounding)
             ADD_FAILURE() << "note " << Note << " told " << (Sounding ? "sounding" : "silent") << " twice";
         Lit.at(static_cast<size_t>(Note)) = Sounding;
@@ -71,7 +68,4 @@ public:
 
     TTexts Changes;
     std::array<bool, 128> Lit{};
-
-private:
-    const TRecordingMIDIOutService& Service;
 };

@@ -59,7 +59,7 @@ class StuckNoteHunt : public PianoFixture {
 protected:
     std::mt19937 Random;
     TSoundingNotes Receiver;
-    TSoundingRecorder Recorder{Service};
+    TSoundingRecorder Recorder;
 
     void SetUp() override
     {
