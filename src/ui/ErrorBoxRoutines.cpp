@@ -15,7 +15,7 @@ TErrorPresenter ReplacedPresenter;
 
 void ShowOneBox(const std::string& Message)
 {
-    QMessageBox Box(QMessageBox::NoIcon, QString::fromLatin1(ErrorCaption), QString::fromLocal8Bit(Message),
+    QMessageBox Box(QMessageBox::NoIcon, QString::fromLatin1(ErrorCaption), QString::fromUtf8(Message),
                     QMessageBox::Ok, QApplication::activeWindow());
     // The text is shown as it is, never read as markup.
     Box.setTextFormat(Qt::PlainText);

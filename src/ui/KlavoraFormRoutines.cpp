@@ -18,9 +18,10 @@ namespace {
 
 constexpr int TickInterval = 8;
 
+// The program's text is UTF-8 on every platform, device names included.
 QString Text(const std::string& Value)
 {
-    return QString::fromLocal8Bit(Value);
+    return QString::fromUtf8(Value);
 }
 
 void SetTextColor(QPushButton* Button, const QColor& Color)

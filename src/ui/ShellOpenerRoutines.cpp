@@ -8,7 +8,7 @@
 
 QUrl UrlOfShellTarget(const std::string& Target)
 {
-    const QString Text = QString::fromLocal8Bit(Target);
+    const QString Text = QString::fromUtf8(Target);
     if (IsWebAddress(Target))
         return QUrl(Text);
     return QUrl::fromLocalFile(QFileInfo(Text).absoluteFilePath());
