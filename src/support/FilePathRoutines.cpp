@@ -1,5 +1,7 @@
 #include "support/FilePathRoutines.h"
 
+#include <cctype>
+
 #ifdef _WIN32
 #include "support/WideTextRoutines.h"
 #endif
@@ -20,4 +22,18 @@ std::string FileNameText(const std::filesystem::path& Path)
 #else
     return Path.native();
 #endif
+}
+
+bool IsPathSeparator(char Character)
+{
+    return Character == '/' || Character == PathSeparator;
+}
+
+bool IsAbsoluteFileName(std::string_view FileName)
+{
+#ifdef _WIN32
+    if (FileName.size() >= 2 && std::isalpha(static_cast<unsigned char>(FileName[0])) && FileName[1] == ':')
+        return true;
+#endif
+    return !FileName.empty() && IsPathSeparator(FileName.front());
 }

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <utility>
 
+#include "support/FilePathRoutines.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
@@ -19,35 +21,6 @@ bool IsSchemeCharacter(char Character)
     const auto Byte = static_cast<unsigned char>(Character);
     return std::isalnum(Byte) || Character == '+' || Character == '-' || Character == '.';
 }
-
-#ifdef _WIN32
-bool IsSeparator(char Character)
-{
-    return Character == '/' || Character == '\\';
-}
-
-// Rooted ("\\notes.txt", "\\\\server\\share\\x") or with a drive ("C:x", "C:\\x").
-bool IsAbsolute(const std::string& FileName)
-{
-    const bool HasDrive = FileName.size() >= 2 && std::isalpha(static_cast<unsigned char>(FileName[0])) &&
-        FileName[1] == ':';
-    return HasDrive || (!FileName.empty() && IsSeparator(FileName.front()));
-}
-
-constexpr char Separator = '\\';
-#else
-bool IsSeparator(char Character)
-{
-    return Character == '/';
-}
-
-bool IsAbsolute(const std::string& FileName)
-{
-    return FileName.starts_with('/');
-}
-
-constexpr char Separator = '/';
-#endif
 }
 
 void PutStringAt(TStringList* List, const std::string& Text, int32_t Position)
@@ -78,13 +51,13 @@ void ShellOpen(const std::string& Target)
 
 void ShellOpenIn(const std::string& Directory, const std::string& FileName)
 {
-    if (IsAbsolute(FileName) || Directory.empty() || IsWebAddress(FileName)) {
+    if (IsAbsoluteFileName(FileName) || Directory.empty() || IsWebAddress(FileName)) {
         ShellOpen(FileName);
         return;
     }
     // A directory that uses slashes is joined with one.
-    const char Joint = Directory.find('\\') == std::string::npos ? '/' : Separator;
-    ShellOpen(IsSeparator(Directory.back()) ? Directory + FileName : Directory + Joint + FileName);
+    const char Joint = Directory.find('\\') == std::string::npos ? '/' : PathSeparator;
+    ShellOpen(IsPathSeparator(Directory.back()) ? Directory + FileName : Directory + Joint + FileName);
 }
 
 TShellOpener SetShellOpener(TShellOpener Opener)

@@ -30,3 +30,18 @@ TEST(FilePath, ANameThatIsNotUTF8NamesNoFileAndThrowsNothing)
     EXPECT_FALSE(fs::exists(Path));
     EXPECT_NO_THROW(FileNameText(Path));
 }
+
+TEST(FilePath, AbsoluteNamesAreRootedOrOnWindowsHaveADrive)
+{
+    EXPECT_TRUE(IsAbsoluteFileName("/usr/share/doc/other.txt"));
+    EXPECT_FALSE(IsAbsoluteFileName("Readme.txt"));
+    EXPECT_FALSE(IsAbsoluteFileName(""));
+#ifdef _WIN32
+    EXPECT_TRUE(IsAbsoluteFileName("C:\\Notes\\other.txt"));
+    EXPECT_TRUE(IsAbsoluteFileName("\\\\server\\share\\other.txt"));
+    EXPECT_TRUE(IsPathSeparator('\\'));
+#else
+    EXPECT_FALSE(IsAbsoluteFileName("C:\\Notes\\other.txt"));
+    EXPECT_FALSE(IsPathSeparator('\\'));
+#endif
+}
