@@ -19,7 +19,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The C and C++ runtimes are linked in, so a program runs without DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
+# Programs run under Wine where it is installed.
 find_program(WINE_PROGRAM wine)
 if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
 endif()

@@ -1,19 +1,18 @@
 // Feeds any bytes to the profile reader and writer, and to the key map and
 // catalogue loaders on top of them, and checks what must hold for every file.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "config/MIDIKeymappingRoutines.h"
 #include "config/MIDIPatchRoutines.h"
 #include "config/ProfileFile.h"
 #include "support/ErrorRoutines.h"
+#include "support/FilePathRoutines.h"
 
 namespace {
 
@@ -31,18 +30,26 @@ std::string InputFolder;
 
 void RemoveInputFolder()
 {
-    std::filesystem::remove_all(InputFolder);
+    std::filesystem::remove_all(FilePath(InputFolder));
 }
 
 const std::string& InputFile()
 {
     static const std::string Name = [] {
-        std::string Pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm/klavora-fuzz-XXXXXX" : "/tmp/klavora-fuzz-XXXXXX";
-        Require(mkdtemp(Pattern.data()) != nullptr, "no temporary folder");
-        InputFolder = Pattern;
+        namespace fs = std::filesystem;
+        std::error_code Error;
+        const fs::path Memory = "/dev/shm";
+        const fs::path Base = Memory.is_absolute() && fs::is_directory(Memory, Error) ? Memory : fs::temp_directory_path();
+        std::random_device Random;
+        fs::path Folder;
+        do
+            Folder = Base / ("klavora-fuzz-" + std::to_string(Random()));
+        while (!fs::create_directory(Folder, Error) && !Error);
+        Require(!Error, "no temporary folder");
+        InputFolder = FileNameText(Folder);
         std::atexit(RemoveInputFolder);
         SetErrorPresenter([](const std::string&) {});
-        return Pattern + "/Input.ini";
+        return FileNameText(Folder / "Input.ini");
     }();
     return Name;
 }

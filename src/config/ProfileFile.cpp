@@ -1,6 +1,5 @@
 #include "config/ProfileFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,7 +7,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
+
+#include "config/ProfileFilePlatform.h"
+#include "support/FilePathRoutines.h"
 
 namespace {
 
@@ -187,11 +190,14 @@ std::optional<std::string_view> FindValue(std::string_view Bytes, std::string_vi
     return Found;
 }
 
-// The line break a file already uses (that of its first line), LF for a new one.
+// The line break a file already uses (that of its first line), the
+// platform's for a new one.
 std::string_view LineBreakOf(std::string_view Text)
 {
     const size_t Break = Text.find('\n');
-    return Break != std::string_view::npos && Break > 0 && Text[Break - 1] == '\r' ? "\r\n" : "\n";
+    if (Break == std::string_view::npos)
+        return NewProfileLineBreak;
+    return Break > 0 && Text[Break - 1] == '\r' ? "\r\n" : "\n";
 }
 
 // The file's bytes with Key set to Value in Section; none when the file
@@ -256,15 +262,22 @@ bool WriteWhole(int Handle, std::string_view Bytes)
 // itself survives, or the name itself.
 std::string WriteTarget(const std::string& FileName)
 {
-    struct stat Status;
-    if (lstat(FileName.c_str(), &Status) == 0 && S_ISLNK(Status.st_mode)) {
-        if (char* Resolved = realpath(FileName.c_str(), nullptr)) {
-            std::string Target(Resolved);
-            std::free(Resolved);
-            return Target;
-        }
+    namespace fs = std::filesystem;
+    std::error_code Error;
+    const fs::path Path = FilePath(FileName);
+    if (fs::is_symlink(Path, Error)) {
+        const fs::path Resolved = fs::canonical(Path, Error);
+        if (!Error)
+            return FileNameText(Resolved);
     }
     return FileName;
+}
+
+// The folder of a file, with its trailing separator ("./" for a bare name).
+std::string FolderOf(const std::string& FileName)
+{
+    const auto Separator = std::find_if(FileName.rbegin(), FileName.rend(), IsPathSeparator);
+    return Separator == FileName.rend() ? "./" : FileName.substr(0, static_cast<size_t>(FileName.rend() - Separator));
 }
 
 // Puts Bytes in place of the file's content all at once: a temporary file in
@@ -274,29 +287,20 @@ bool ReplaceFile(const std::string& FileName, std::string_view Bytes)
 {
     const std::string Target = WriteTarget(FileName);
     // A file its owner made read-only stays as it is.
-    if (access(Target.c_str(), F_OK) == 0 && access(Target.c_str(), W_OK) != 0)
+    if (IsReadOnlyFile(Target))
         return false;
+    const TFolderLock Folder(FolderOf(Target));
     const std::string Temporary = Target + ".tmp";
-    const int Handle = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    const int Handle = CreateOrTruncate(Temporary);
     if (Handle < 0)
         return false;
-    struct stat Old;
-    bool Written = WriteWhole(Handle, Bytes);
-    if (Written && stat(Target.c_str(), &Old) == 0)
-        Written = fchmod(Handle, Old.st_mode & 07777) == 0;
-    Written = Written && fsync(Handle) == 0;
+    bool Written = WriteWhole(Handle, Bytes) && CommitLike(Handle, Target);
     Written = close(Handle) == 0 && Written;
-    if (!Written || rename(Temporary.c_str(), Target.c_str()) != 0) {
-        unlink(Temporary.c_str());
+    if (!Written || !ReplaceWith(Temporary, Target)) {
+        RemoveFile(Temporary);
         return false;
     }
-    // The rename itself reaches the disk with the folder.
-    const std::string Folder = Target.substr(0, Target.rfind('/') + 1);
-    const int FolderHandle = open(Folder.empty() ? "." : Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FolderHandle >= 0) {
-        fsync(FolderHandle);
-        close(FolderHandle);
-    }
+    Folder.Flush();
     return true;
 }
 
@@ -379,7 +383,7 @@ TProfileListing::TProfileListing(std::string_view Bytes)
 // open, one read and one close, and no allocation.
 TFileBytes::TFileBytes(const std::string& FileName)
 {
-    const int Handle = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int Handle = OpenToRead(FileName);
     if (Handle < 0) {
         Result = errno == ENOENT ? TLoadResult::Missing : TLoadResult::Failed;
         return;
@@ -474,9 +478,11 @@ void ProfileFile::WriteString(const std::string& Section, const std::string& Key
 {
     // Only a regular file (or none yet) is rewritten; one that cannot be read
     // is left alone rather than replaced by a file that lost its content.
-    struct stat Status;
+    std::error_code Error;
+    const std::filesystem::file_status Status = std::filesystem::status(FilePath(Name), Error);
     const TFileBytes Bytes(Name);
-    if (Bytes.Loaded() == TLoadResult::Failed || (stat(Name.c_str(), &Status) == 0 && !S_ISREG(Status.st_mode)))
+    if (Bytes.Loaded() == TLoadResult::Failed ||
+        (std::filesystem::exists(Status) && !std::filesystem::is_regular_file(Status)))
         throw EProfileWriteError("Unable to write to " + Name);
     const std::optional<std::string> Edited =
         WithValue(std::string(Bytes.View()), OneLine(Section), OneLine(Key), OneLine(Value));
@@ -530,8 +536,8 @@ void ProfileFile::UpdateFile()
 
 bool FileExists(const std::string& FileName)
 {
-    struct stat Status;
-    return stat(FileName.c_str(), &Status) == 0 && S_ISREG(Status.st_mode);
+    std::error_code Error;
+    return std::filesystem::is_regular_file(FilePath(FileName), Error);
 }
 
 bool TryProfileInteger(std::string_view Text, int32_t& Value)

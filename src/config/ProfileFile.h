@@ -113,6 +113,10 @@ private:
     std::string Name;
 };
 
+// The line break of a file that a write creates (or of a first line added to
+// a file that has none): Windows' CR LF on Windows, LF elsewhere.
+extern const std::string_view NewProfileLineBreak;
+
 // True when a file (not a folder) of that name exists.
 bool FileExists(const std::string& FileName);
 

@@ -29,6 +29,14 @@ bool IsPathSeparator(char Character)
     return Character == '/' || Character == PathSeparator;
 }
 
+std::string WithTrailingSeparator(std::string Folder)
+{
+    if (!Folder.empty() && IsPathSeparator(Folder.back()))
+        return Folder;
+    Folder += Folder.find(PathSeparator) == std::string::npos ? '/' : PathSeparator;
+    return Folder;
+}
+
 bool IsAbsoluteFileName(std::string_view FileName)
 {
 #ifdef _WIN32

@@ -19,6 +19,10 @@ inline constexpr char PathSeparator = '/';
 #endif
 bool IsPathSeparator(char Character);
 
+// Folder with a separator at its end, the kind it already uses: a folder
+// written with slashes gets a slash, on Windows too.
+std::string WithTrailingSeparator(std::string Folder);
+
 // Whether a file name stands on its own rather than inside a folder given
 // with it: rooted, or on Windows also with a drive ("C:\\Notes", "D:x").
 bool IsAbsoluteFileName(std::string_view FileName);

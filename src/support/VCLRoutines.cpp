@@ -55,9 +55,7 @@ void ShellOpenIn(const std::string& Directory, const std::string& FileName)
         ShellOpen(FileName);
         return;
     }
-    // A directory that uses slashes is joined with one.
-    const char Joint = Directory.find('\\') == std::string::npos ? '/' : PathSeparator;
-    ShellOpen(IsPathSeparator(Directory.back()) ? Directory + FileName : Directory + Joint + FileName);
+    ShellOpen(WithTrailingSeparator(Directory) + FileName);
 }
 
 TShellOpener SetShellOpener(TShellOpener Opener)

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ErrorRecorder.h"
+#include "LineBreaks.h"
 #include "TemporaryFolder.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
@@ -57,13 +58,13 @@ protected:
 TEST_F(KlavoraConfigTest, AFreshStartWritesEverySettingInOrderAndLoadsTheCatalogue)
 {
     KlavoraConfigStart();
-    EXPECT_EQ(Settings(), FreshSettings);
+    EXPECT_EQ(Settings(), InNewProfileLines(FreshSettings));
     ASSERT_TRUE(MIDIPatch.GroupNames);
     EXPECT_EQ(MIDIPatch.GroupNames->size(), 16u);
     EXPECT_TRUE(Errors.Messages.empty());
 
     Restart();
-    EXPECT_EQ(Settings(), FreshSettings);
+    EXPECT_EQ(Settings(), InNewProfileLines(FreshSettings));
     KlavoraConfigStop();
     EXPECT_FALSE(MIDIPatch.GroupNames);
     EXPECT_FALSE(KeyboardConfig.Ini);

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -103,15 +102,14 @@ bool Appears(const std::string& FileName)
 }
 }
 
-TEST(SystemShellOpener, OpensADocumentInAFolderBeyondASCII)
+TEST(SystemShellOpener, OpensAProgramInAFolderBeyondASCII)
 {
     TTemporaryFolder Folder;
     const std::string Songs = Folder / "Kl\xC3\xA4nge \xE2\x99\xAA";
     std::filesystem::create_directory(FilePath(Songs));
-    // The shell opens a batch file by running it; this one leaves a file beside itself.
-    std::ofstream(FilePath(Songs + "\\Leave a mark.bat")) << "@echo opened> \"%~dp0opened.txt\"\r\n";
+    std::filesystem::copy_file(KLAVORA_SHELL_OPEN_PROBE, FilePath(Songs + "\\Leave a mark.exe"));
     const TShellOpener Replaced = SetShellOpener(SystemShellOpener());
-    ShellOpenIn(Songs, "Leave a mark.bat");
+    ShellOpenIn(Songs, "Leave a mark.exe");
     SetShellOpener(Replaced);
     EXPECT_TRUE(Appears(Songs + "\\opened.txt"));
 }
