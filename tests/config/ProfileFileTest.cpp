@@ -289,3 +289,17 @@ TEST_F(ProfileFileTest, OnlyFilesExistFoldersDoNot)
     EXPECT_FALSE(FileExists(Folder.Path()));
     EXPECT_FALSE(FileExists(""));
 }
+
+TEST_F(ProfileFileTest, AFileInAFolderBeyondASCIIIsReadWrittenAndListed)
+{
+    const std::string Songs = Folder / "Zo\xC3\xAB \xE2\x99\xAA";
+    std::filesystem::create_directory(FilePath(Songs));
+    const std::string Name = Songs + "/Setup.ini";
+    ProfileFile Ini(Name);
+    Ini.WriteInteger("Keyboard", "Channel", 7);
+    Ini.WriteString("Keyboard", "Map", "Typing");
+    EXPECT_TRUE(FileExists(Name));
+    EXPECT_EQ(Ini.ReadInteger("Keyboard", "Channel", 1), 7);
+    EXPECT_EQ(Ini.ReadSection("Keyboard"), (TStringList{"Channel", "Map"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FilePath(Songs)), std::filesystem::directory_iterator()), 1);
+}

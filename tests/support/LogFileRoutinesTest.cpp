@@ -5,6 +5,7 @@
 
 #include "ErrorRecorder.h"
 #include "TemporaryFolder.h"
+#include "support/FilePathRoutines.h"
 #include "support/LogFileRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
@@ -71,4 +72,15 @@ TEST_F(LogFileTest, AnUnwritableLogShowsNothingAndStillFreesTheLines)
 
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_TRUE(Errors.Messages.empty());
+}
+
+TEST_F(LogFileTest, IsWrittenInAProgramFolderBeyondASCII)
+{
+    const std::string Songs = Folder / "Zo\xC3\xAB \xE2\x99\xAA/";
+    fs::create_directory(FilePath(Songs));
+    SetProgramFolder(Songs);
+    LogLines = {"Started"};
+    LogFileStop();
+    SetProgramFolder(Folder.Path());
+    EXPECT_EQ(fs::file_size(FilePath(Songs + LogFileName)), 9u);
 }
