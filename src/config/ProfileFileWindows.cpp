@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "config/ProfileFile.h"
 #include "support/FilePathRoutines.h"
@@ -27,9 +27,7 @@ std::wstring MutexNameOf(const std::string& Folder)
     uint64_t Hash = 14695981039346656037u;
     for (wchar_t Character : Full)
         Hash = (Hash ^ static_cast<uint16_t>(Character)) * 1099511628211u;
-    wchar_t Name[64];
-    std::swprintf(Name, 64, L"Local\\Klavora profile folder %016llx", static_cast<unsigned long long>(Hash));
-    return Name;
+    return L"Local\\Klavora profile folder " + std::to_wstring(Hash);
 }
 
 }
