@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ErrorRecorder.h"
+#include "FullDisk.h"
 #include "TemporaryFolder.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
@@ -217,9 +218,10 @@ TEST_F(KlavoraConfigTest, WithoutAnyCatalogueTheStoreOpensWithAnEmptyOne)
 
 TEST_F(KlavoraConfigTest, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn)
 {
-    // The temporary file's place is taken, so no write can succeed.
-    std::filesystem::create_directory(Folder / "Setup.ini.tmp");
-    StartWith("[Keyboard]\nChannel=99\nMap=Typing\n");
+    Folder.Write("Setup.ini", "[Keyboard]\nChannel=99\nMap=Typing\n");
+    // The disk is full, so no write can succeed.
+    const TFullDisk Full;
+    KlavoraConfigStart();
     EXPECT_EQ(Errors.Messages, (std::vector<std::string>{"Unable to write to " + (Folder / "Setup.ini")}));
     EXPECT_EQ(Settings(), "[Keyboard]\nChannel=99\nMap=Typing\n");
     EXPECT_EQ(KeyboardConfig.GetChannel(), 16);

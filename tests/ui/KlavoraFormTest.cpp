@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "FormFixture.h"
+#include "FullDisk.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
 #include "ui/KlavoraForm.h"
@@ -167,8 +168,8 @@ TEST_F(FormTest, AStoredDeviceOutsideTheListFallsBackToTheMapper)
 TEST_F(FormTest, ASettingsFileThatCannotBeWrittenAtCreationIsReportedAndTheWindowOpens)
 {
     KeyboardConfig.SetDeviceID(7);
-    // A folder where the new settings file would be written makes every write fail.
-    std::filesystem::create_directory(Folder / "Setup.ini.tmp");
+    // A full disk makes every write fail.
+    const TFullDisk Full;
     CreateFormKeepingTraffic();
     ASSERT_NE(Form1, nullptr);
     EXPECT_TRUE(Form1->isVisible());
