@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include <QWidget>
 
@@ -118,6 +119,14 @@ private:
     std::array<TKeyDown, MaxKeysDown> KeysDown{};
     size_t KeysDownCount = 0;
     TKeyDown* FindKeyDown(uint16_t Key);
+
+    // Runs a step that stores settings. A write that fails ends the step;
+    // once the outermost step is done, every control shows the settings in
+    // force and the first failure is reported, once.
+    template <typename TStep>
+    void StoreStep(TStep&& Step);
+    int StoreDepth = 0;
+    std::string FailedWrite;
 };
 
 extern TForm1* Form1;
