@@ -67,6 +67,7 @@ void TForm1::FormCreate()
     setFocusPolicy(Qt::StrongFocus);
     CreateControls();
     CreateMenus();
+    MIDIPiano.Observer = this;
     // Coming back from another application also takes the focus back.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
@@ -87,13 +88,16 @@ void TForm1::StoreStep(TStep&& Step)
     }
     if (--StoreDepth > 0 || FailedWrite.empty())
         return;
-    ShowSettingsInForce({ComboBox1, ComboBox2, ComboBox3, ComboBox5, TrackBar1, TrackBar2, OctaveButtons, PianoKeys,
-                         Button24, Button22, Button1});
+    ShowSettingsInForce({ComboBox1, ComboBox2, ComboBox3, ComboBox5, TrackBar1, TrackBar2, OctaveButtons, Button24,
+                         Button22, Button1});
+    PresentKeys();
     ShowError(std::exchange(FailedWrite, std::string()));
 }
 
 void TForm1::FormDestroy()
 {
+    if (MIDIPiano.Observer == this)
+        MIDIPiano.Observer = nullptr;
     MIDIPiano.StopAll();
 }
 
@@ -239,7 +243,7 @@ void TForm1::ApplySettings(bool Initial)
         StoreStep([&] { PresentVoiceList(ComboBox3, Initial); });
         ComboBox5Change();
         PresentOctaveButtons(OctaveButtons, -1);
-        PresentPianoKeys(PianoKeys);
+        PresentKeys();
         StoreStep([&] { PresentVolumeBar(TrackBar1); });
         StoreStep([&] { PresentVelocityBar(TrackBar2); });
         StoreStep([&] { PresentSustainButton(Button22, Initial); });
@@ -394,8 +398,20 @@ void TForm1::o1MouseDown(QPushButton* Button)
 {
     StoreStep([this, Button] {
         PresentOctaveButtons(OctaveButtons, Button->objectName().mid(1).toInt());
-        PresentPianoKeys(PianoKeys);
+        PresentKeys();
     });
+}
+
+void TForm1::PresentKeys()
+{
+    LowestKeyNote = PresentPianoKeys(PianoKeys);
+}
+
+void TForm1::SoundingChanged(int32_t Note, bool Sounding)
+{
+    const int32_t Offset = Note - LowestKeyNote;
+    if (InRange(Offset, 0, static_cast<int32_t>(PianoKeys.size()) - 1))
+        PianoKeys[static_cast<size_t>(Offset)]->SetLit(Sounding);
 }
 
 void TForm1::Button3MouseDown()

@@ -10,8 +10,10 @@
 
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
+#include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/RangeRoutines.h"
+#include "ui/KlavoraControls.h"
 
 namespace {
 
@@ -292,11 +294,15 @@ void PresentDeviceList(QComboBox* List, bool Initial)
     OpenDeviceAt(List->currentIndex());
 }
 
-void PresentPianoKeys(std::span<QPushButton* const> Keys)
+int32_t PresentPianoKeys(std::span<TButton* const> Keys)
 {
-    const int32_t Octave = KeyboardConfig.GetOctave();
-    for (QPushButton* Key : Keys)
-        Key->setToolTip(Text(NoteName(PianoKeyOffset(*Key) + 12 * Octave)));
+    const int32_t Lowest = 12 * KeyboardConfig.GetOctave();
+    for (TButton* Key : Keys) {
+        const int32_t Note = PianoKeyOffset(*Key) + Lowest;
+        Key->setToolTip(Text(NoteName(Note)));
+        Key->SetLit(MIDIPiano.IsSounding(Note));
+    }
+    return Lowest;
 }
 
 void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed)
@@ -341,7 +347,6 @@ void ShowSettingsInForce(const TSettingControls& Controls)
     ShowVolumeHint(Controls.Volume);
     ShowVelocityHint(Controls.Velocity);
     PresentOctaveButtons(Controls.OctaveButtons, -1);
-    PresentPianoKeys(Controls.PianoKeys);
     ShowPedal(Controls.Soft, KeyboardConfig.GetSoft());
     ShowPedal(Controls.Sustain, KeyboardConfig.GetSustain());
     ShowPedal(Controls.Accent, KeyboardConfig.GetAccent());

@@ -11,6 +11,7 @@ class QObject;
 class QPushButton;
 class QSlider;
 class QWidget;
+class TButton;
 
 // The routines that bind the main window's controls to the settings store.
 // Each fills its control on the first call, writes the control's value back
@@ -48,8 +49,9 @@ void PresentGroupList(QComboBox* List, bool Initial);
 void PresentVoiceList(QComboBox* List, bool Initial);
 void PresentChannelList(QComboBox* List);
 void PresentDeviceList(QComboBox* List, bool Initial);
-// Keys in the order Piano0 .. Piano24.
-void PresentPianoKeys(std::span<QPushButton* const> Keys);
+// Keys in the order Piano0 .. Piano24, each lit while its note sounds.
+// Returns the note of Piano0.
+int32_t PresentPianoKeys(std::span<TButton* const> Keys);
 // Buttons in the order "1" .. "8"; Pressed is 1..8, or -1 for none.
 void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed);
 
@@ -62,7 +64,6 @@ struct TSettingControls {
     QSlider* Volume;
     QSlider* Velocity;
     std::span<QPushButton* const> OctaveButtons;
-    std::span<QPushButton* const> PianoKeys;
     QPushButton* Soft;
     QPushButton* Sustain;
     QPushButton* Accent;
@@ -70,5 +71,6 @@ struct TSettingControls {
 
 // Shows in every control the value the settings hold, writing nothing and
 // sending nothing: after a write that failed, the window shows what is in
-// force rather than what the user asked for.
+// force rather than what the user asked for. (The piano keys' hints follow
+// the octave with PresentPianoKeys.)
 void ShowSettingsInForce(const TSettingControls& Controls);
