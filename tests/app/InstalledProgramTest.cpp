@@ -103,23 +103,6 @@ TEST(InstalledTree, HoldsWhatTheDesktopNeedsAndPassesItsValidators)
     EXPECT_TRUE(Contains(Output("LC_ALL=C.UTF-8 MANWIDTH=80 man -l '" + Manual + "' 2>/dev/null"), "--version"));
 }
 
-TEST(CommandLine, HelpAndVersionAnswerOnStandardOutputWithoutADisplay)
-{
-    const std::string Program = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb '" + BuildFolder + "/klavora'";
-    int Status = -1;
-    const std::string Version = Output(Program + " --version 2>/dev/null", &Status);
-    EXPECT_EQ(Status, 0);
-    EXPECT_EQ(Version, std::string(ApplicationTitle) + " " KLAVORA_VERSION "\n");
-    // The window's caption names the same version as the build.
-    EXPECT_EQ(std::string(ProgramCaption), std::string(ApplicationTitle) + " v" KLAVORA_VERSION);
-
-    const std::string Help = Output(Program + " --ignored --help 2>/dev/null", &Status);
-    EXPECT_EQ(Status, 0);
-    EXPECT_EQ(Help.rfind("Usage: klavora [--help | --version]\n", 0), 0u) << Help;
-    // Beside the program, the settings are there too.
-    EXPECT_TRUE(Contains(Help, "Settings:  " + BuildFolder + "/Setup.ini\n")) << Help;
-}
-
 namespace {
 
 // An installation in a prefix of the test's own, with the user's
