@@ -323,7 +323,8 @@ bool IsTemporaryOf(std::string_view Name, std::string_view Target)
         Name[Target.size()] != '.' || !Name.ends_with(TemporaryEnd))
         return false;
     const std::string_view Digits = Name.substr(Target.size() + 1, TemporaryDigits);
-    return std::all_of(Digits.begin(), Digits.end(), [](char Byte) { return std::isxdigit(static_cast<unsigned char>(Byte)); });
+    return std::all_of(Digits.begin(), Digits.end(),
+                       [](char Byte) { return std::isxdigit(static_cast<unsigned char>(Byte)) != 0; });
 }
 
 // Creates a new temporary file beside Target, under a name no other file has;

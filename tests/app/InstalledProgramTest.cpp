@@ -88,7 +88,8 @@ TEST(InstalledTree, HoldsWhatTheDesktopNeedsAndPassesItsValidators)
     std::string Said = Output("desktop-file-validate '" + Desktop + "' 2>&1", &Status);
     EXPECT_EQ(Status, 0) << Said;
     EXPECT_EQ(Said, "");
-    for (const std::string& Check : {"validate --no-net '" + Metainfo + "'", "validate-tree --no-net '" + Prefix.Path() + "'"}) {
+    for (const std::string& Check :
+         {"validate --no-net '" + Metainfo + "'", "validate-tree --no-net '" + Prefix.Path() + "'"}) {
         Said = Output("appstreamcli " + Check + " 2>&1", &Status);
         EXPECT_EQ(Status, 0) << Said;
         EXPECT_FALSE(Contains(Said, "W: ") || Contains(Said, "E: ")) << Said;

@@ -227,7 +227,8 @@ TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWholeAndSaysWhichFile)
     }
     EXPECT_EQ(Stored(), Original);
     // Nothing of the failed write is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path()), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path()), std::filesystem::directory_iterator()),
+              1);
 
     // A file where the settings folder should be, and a folder where the file should be.
     Folder.Write("NotAFolder", "x");
