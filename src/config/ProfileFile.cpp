@@ -273,11 +273,17 @@ std::string WriteTarget(const std::string& FileName)
     return FileName;
 }
 
-// The folder of a file, with its trailing separator ("./" for a bare name).
+// The folder of a file, with its trailing separator ("./" for a bare name),
+// and the file's name in it.
 std::string FolderOf(const std::string& FileName)
 {
     const size_t Separator = FileName.rfind('/');
     return Separator == std::string::npos ? "./" : FileName.substr(0, Separator + 1);
+}
+
+std::string NameInFolder(const std::string& FileName)
+{
+    return FileName.substr(FileName.rfind('/') + 1);
 }
 
 // The exclusive lock of a folder, held while the value lives: writes of
@@ -606,7 +612,7 @@ void ProfileFile::RemoveStaleTemporaries() const
     namespace fs = std::filesystem;
     const std::string Target = WriteTarget(Name);
     const std::string Folder = FolderOf(Target);
-    const std::string TargetName = Target.substr(Folder.size());
+    const std::string TargetName = NameInFolder(Target);
     // A write in progress holds the lock, and no write takes a minute.
     const TFolderLock Lock(Folder);
     const fs::file_time_type Stale = fs::file_time_type::clock::now() - std::chrono::minutes(1);
