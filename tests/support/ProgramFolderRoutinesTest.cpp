@@ -56,17 +56,6 @@ TEST(ProgramLayout, OneDataFileBesideTheProgramKeepsEveryFileInItsFolder)
     EXPECT_EQ(SettingsFile("Setup.ini"), Installed.Bin() + "Setup.ini");
 }
 
-TEST(ProgramLayout, InstalledTheUsersOwnDataFileWinsOverTheShippedOne)
-{
-    TTemporaryInstallation Installed;
-    EXPECT_EQ(DataFile("Keyboard.ini"), Installed.Data() + "Keyboard.ini");
-    EXPECT_EQ(DataFile("Missing.ini"), Installed.Data() + "Missing.ini");
-    fs::create_directories(Installed.Settings() + "Missing.ini");
-    Installed.Write("config/klavora/Keyboard.ini", "[Mine]\n90=0\n");
-    EXPECT_EQ(DataFile("Keyboard.ini"), Installed.Settings() + "Keyboard.ini");
-    EXPECT_EQ(DataFile("Missing.ini"), Installed.Data() + "Missing.ini");
-}
-
 TEST(ProgramLayout, TheSettingsFolderFollowsXDGAndIsMadeOnlyWhenInstalled)
 {
     TTemporaryInstallation Installed;
