@@ -11,9 +11,9 @@
 // name that does not exist).
 int OpenToRead(const std::string& FileName);
 
-// Opens a file for writing, empty, creating it where it is missing: its
-// handle, or -1 with errno set.
-int CreateOrTruncate(const std::string& FileName);
+// Creates a file of a name that no file has yet, open for writing: its
+// handle, or -1 with errno set (EEXIST when the name is taken).
+int CreateNewFile(const std::string& FileName);
 
 // Whether there is a file that its owner made read-only.
 bool IsReadOnlyFile(const std::string& FileName);

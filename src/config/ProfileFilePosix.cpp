@@ -17,9 +17,9 @@ int OpenToRead(const std::string& FileName)
     return open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
 }
 
-int CreateOrTruncate(const std::string& FileName)
+int CreateNewFile(const std::string& FileName)
 {
-    return open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    return open(FileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
 }
 
 bool IsReadOnlyFile(const std::string& FileName)

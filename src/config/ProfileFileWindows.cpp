@@ -37,9 +37,9 @@ int OpenToRead(const std::string& FileName)
     return _wopen(WideText(FileName).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }
 
-int CreateOrTruncate(const std::string& FileName)
+int CreateNewFile(const std::string& FileName)
 {
-    return _wopen(WideText(FileName).c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT,
+    return _wopen(WideText(FileName).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   _S_IREAD | _S_IWRITE);
 }
 

@@ -14,7 +14,7 @@ void LogFileStart()
 
 void LogFileStop()
 {
-    std::ofstream File(FilePath(ProgramFolder() + LogFileName), std::ios::binary | std::ios::trunc);
+    std::ofstream File(FilePath(SettingsFile(LogFileName)), std::ios::binary | std::ios::trunc);
     for (const std::string& Line : LogLines)
         File << Line << "\r\n";
     TStringList().swap(LogLines);

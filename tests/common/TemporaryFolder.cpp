@@ -100,3 +100,13 @@ void TTemporaryProgramFolder::CopyShipped(const std::string& Name) const
     fs::copy_file(FilePath(std::string(KLAVORA_SOURCE_DIR) + "/data/" + Name), FilePath(Path() + Name),
                   fs::copy_options::overwrite_existing);
 }
+
+TTemporaryInstallation::TTemporaryInstallation()
+    : ConfigHome(UserConfigVariable, *this / "config/")
+{
+    fs::create_directories(FilePath(Bin()));
+    fs::create_directories(FilePath(Data()));
+    for (const char* Name : {"Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
+        fs::copy_file(FilePath(std::string(KLAVORA_SOURCE_DIR) + "/data/" + Name), FilePath(Data() + Name));
+    SetProgramFolder(Bin());
+}

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "EnvironmentVariable.h"
+
 // A fresh folder, removed with all it holds when the value goes. By default
 // it lives in memory (/dev/shm) where the machine offers it, so that tests
 // that write settings thousands of times do not wait for a disk.
@@ -38,4 +40,22 @@ public:
 
     // Copies a data file that ships with the program into the folder.
     void CopyShipped(const std::string& Name) const;
+};
+
+// An installation in a temporary folder, laid out as `cmake --install` lays
+// it out: the program folder is its "bin/", the shipped data files stand in
+// "share/klavora/", and the user's configuration folder (XDG_CONFIG_HOME,
+// on Windows APPDATA) is its "config/" (not made yet) while it lives. When
+// it goes, the modules are closed as for a program folder.
+class TTemporaryInstallation : public TTemporaryProgramFolder {
+public:
+    TTemporaryInstallation();
+
+    // The folders, with their trailing separators.
+    std::string Bin() const { return *this / "bin/"; }
+    std::string Data() const { return *this / "share/klavora/"; }
+    std::string Settings() const { return *this / "config/klavora/"; }
+
+private:
+    TEnvironmentVariable ConfigHome;
 };

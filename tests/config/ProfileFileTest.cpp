@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <random>
+#include <thread>
 
+#include "FullDisk.h"
 #include "LineBreaks.h"
 #include "TemporaryFolder.h"
 #include "config/ProfileFile.h"
@@ -24,12 +26,6 @@ protected:
 
     TTemporaryFolder Folder;
 };
-
-// Where a write puts the new content before it takes the file's place.
-std::string TemporaryOf(const std::string& FileName)
-{
-    return FileName + ".tmp";
-}
 
 // Whether the two names are one file: a second name (a hard link) stays with
 // the file it was made for when a write puts a new file in its place.
@@ -223,15 +219,17 @@ TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWholeAndSaysWhichFile)
 {
     const std::string Original = "[Keyboard]\nChannel=5\n";
     ProfileFile Ini = Holding(Original);
-    std::filesystem::create_directory(TemporaryOf(Folder / "Test.ini"));
     try {
+        const TFullDisk Full(Folder / "Test.ini");
         Ini.WriteInteger("Keyboard", "Channel", 7);
         FAIL() << "the write did not fail";
     } catch (const EProfileWriteError& Error) {
         EXPECT_STREQ(Error.what(), ("Unable to write to " + (Folder / "Test.ini")).c_str());
     }
     EXPECT_EQ(Stored(), Original);
-    EXPECT_TRUE(std::filesystem::is_directory(TemporaryOf(Folder / "Test.ini")));
+    // Nothing of the failed write is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path()), std::filesystem::directory_iterator()),
+              1);
 
     // A file where the settings folder should be, and a folder where the file should be.
     Folder.Write("NotAFolder", "x");
@@ -302,4 +300,25 @@ TEST_F(ProfileFileTest, AFileInAFolderBeyondASCIIIsReadWrittenAndListed)
     EXPECT_EQ(Ini.ReadInteger("Keyboard", "Channel", 1), 7);
     EXPECT_EQ(Ini.ReadSection("Keyboard"), (TStringList{"Channel", "Map"}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FilePath(Songs)), std::filesystem::directory_iterator()), 1);
+}
+
+TEST_F(ProfileFileTest, TwoWritersOfOneFileAtOnceLoseNoChange)
+{
+    // Each write reads the file, changes one key and puts the file back:
+    // without the folder's lock, one writer would put back a file without
+    // the other's last change.
+    constexpr int Writes = 300;
+    Holding("[S]\n");
+    const auto Writer = [this](const char* Key) {
+        ProfileFile Ini(Folder / "Test.ini");
+        for (int Write = 1; Write <= Writes; ++Write)
+            Ini.WriteInteger("S", Key, Write);
+    };
+    std::thread First(Writer, "First");
+    std::thread Second(Writer, "Second");
+    First.join();
+    Second.join();
+    const ProfileFile Ini(Folder / "Test.ini");
+    EXPECT_EQ(Ini.ReadInteger("S", "First", 0), Writes);
+    EXPECT_EQ(Ini.ReadInteger("S", "Second", 0), Writes);
 }
