@@ -41,6 +41,9 @@ BOOL WINAPI OnConsoleControl(DWORD Event)
 void StopSignalsStart(std::function<void()> Stop)
 {
     StopProgram = std::move(Stop);
+    // A window program has no console of its own: started from one, it
+    // listens to that one.
+    AttachConsole(ATTACH_PARENT_PROCESS);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
