@@ -102,6 +102,7 @@ bool Appears(const std::string& FileName)
 }
 }
 
+// The program opened finds its own folder too.
 TEST(SystemShellOpener, OpensAProgramInAFolderBeyondASCII)
 {
     TTemporaryFolder Folder;
