@@ -15,6 +15,7 @@
 #include "support/ErrorRoutines.h"
 #include "support/RangeRoutines.h"
 #include "ui/FontRoutines.h"
+#include "ui/KeyRepeatRoutines.h"
 #include "ui/KlavoraFormRoutines.h"
 #include "ui/VirtualKeyRoutines.h"
 
@@ -67,6 +68,7 @@ void TForm1::FormCreate()
     setFocusPolicy(Qt::StrongFocus);
     CreateControls();
     CreateMenus();
+    AskForDetectableAutoRepeat();
     // Coming back from another application also takes the focus back.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
@@ -309,11 +311,14 @@ void TForm1::FormKeyDown(uint16_t Key, Qt::KeyboardModifiers Shift)
 {
     if (Key == VK_SPACE)
         MIDIPiano.ReleaseSustained();
-    const TKeyDown* Down = FindKeyDown(Key);
-    const int32_t Note = Down != nullptr ? Down->Note : KeyNote(Key);
+    // A press of a key that is down already is its auto-repeat, whatever the
+    // platform calls it: the key's note sounds once until its release.
+    if (FindKeyDown(Key) != nullptr)
+        return;
+    const int32_t Note = KeyNote(Key);
     if (Note < 0)
         return;
-    if (Down == nullptr && KeysDownCount < MaxKeysDown)
+    if (KeysDownCount < MaxKeysDown)
         KeysDown[KeysDownCount++] = {Key, Note};
     const bool Alt = Shift.testFlag(Qt::AltModifier);
     const bool Ctrl = Shift.testFlag(Qt::ControlModifier);

@@ -106,8 +106,9 @@ private:
     void ReleaseKeysDown();
 
     // A PC key that is down and the note its press played. Its release ends
-    // that note even when the octave changed meanwhile, and its auto-repeat
-    // presses repeat it, so a held key never leaves a note sounding.
+    // that note even when the octave changed meanwhile, and its further
+    // presses are auto-repeats that play nothing, so a held key never leaves
+    // a note sounding nor strikes it again.
     struct TKeyDown {
         uint16_t Key;
         int32_t Note;

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -10,14 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "JACKReceiver.h"
 #include "JACKServer.h"
-#include "TemporaryFolder.h"
+#include "ProgramOnDisplay.h"
 #include "midi/LinuxMIDIOutService.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ProgramFolderRoutines.h"
@@ -31,69 +27,6 @@ namespace {
 using namespace std::chrono_literals;
 using TTexts = std::vector<std::string>;
 
-// An X server of the test's own; DISPLAY names it while it lives.
-class TVirtualDisplay {
-public:
-    TVirtualDisplay()
-    {
-        int Pipe[2];
-        if (pipe(Pipe) != 0)
-            return;
-        Server = fork();
-        if (Server == 0) {
-            close(Pipe[0]);
-            const std::string Fd = std::to_string(Pipe[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1280x1024x24",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(Pipe[1]);
-        std::string Number;
-        char Byte;
-        while (read(Pipe[0], &Byte, 1) == 1 && Byte != '\n')
-            Number += Byte;
-        close(Pipe[0]);
-        if (!Number.empty()) {
-            Name = ":" + Number;
-            setenv("DISPLAY", Name.c_str(), 1);
-        }
-    }
-
-    ~TVirtualDisplay()
-    {
-        if (Server > 0) {
-            kill(Server, SIGTERM);
-            waitpid(Server, nullptr, 0);
-        }
-        unsetenv("DISPLAY");
-    }
-
-    std::string Name;
-
-private:
-    pid_t Server = -1;
-};
-
-// The output of a shell command run on the display.
-std::string Output(const std::string& Command)
-{
-    std::string Text;
-    if (FILE* Pipe = popen(Command.c_str(), "r")) {
-        char Buffer[256];
-        while (fgets(Buffer, sizeof Buffer, Pipe) != nullptr)
-            Text += Buffer;
-        pclose(Pipe);
-    }
-    return Text;
-}
-
-void Xdotool(const std::string& Arguments)
-{
-    ASSERT_EQ(std::system(("xdotool " + Arguments + " >/dev/null 2>&1").c_str()), 0) << Arguments;
-    // Give the program and JACK's next cycle time to pass the events on.
-    std::this_thread::sleep_for(60ms);
-}
-
 class EndToEndTest : public testing::Test {
 protected:
     void SetUp() override
@@ -103,23 +36,13 @@ protected:
         Server.emplace();
         ASSERT_TRUE(Server->Runs()) << Server->Problem;
         ASSERT_FALSE(Display.Name.empty()) << "Xvfb did not start";
-        for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
-            std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
         Receiver.emplace("KlavoraTest", "in");
-    }
-
-    void TearDown() override
-    {
-        if (Program > 0) {
-            kill(Program, SIGKILL);
-            waitpid(Program, nullptr, 0);
-        }
     }
 
     // The receiver's position in the device list the program will build.
     int ReceiverPosition()
     {
-        SetProgramFolder(Folder.Path());
+        SetProgramFolder(Run.Folder.Path());
         LinuxMIDIOutServiceStart();
         MIDIDevicesStart();
         int Position = -1;
@@ -132,33 +55,6 @@ protected:
         return Position;
     }
 
-    // Starts the program from another folder (the current one plays no part)
-    // and waits for its window; the window's id, or empty.
-    std::string Start()
-    {
-        Program = fork();
-        if (Program == 0) {
-            unsetenv("QT_QPA_PLATFORM");
-            if (chdir("/") != 0)
-                _exit(127);
-            const int Null = open("/dev/null", O_WRONLY);
-            dup2(Null, STDERR_FILENO);
-            const std::string Executable = Folder / "klavora";
-            execl(Executable.c_str(), Executable.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int Try = 0; Try < 100; ++Try) {
-            std::string Window = Output("xdotool search --onlyvisible --name '^Klavora Lite v2.9$' 2>/dev/null");
-            if (!Window.empty()) {
-                Window.erase(Window.find('\n'));
-                Xdotool("windowfocus --sync " + Window);
-                return Window;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return {};
-    }
-
     // Chooses the receiver as the output device, as a user would in Setup.ini,
     // and starts the program; the window's id, or empty.
     std::string StartOnTheReceiver()
@@ -166,38 +62,15 @@ protected:
         const int Position = ReceiverPosition();
         if (Position < 0)
             return {};
-        Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=" + std::to_string(Position) + "\n");
-        return Start();
-    }
-
-    // Waits for the program to end; its exit status.
-    int Stopped()
-    {
-        int Status = -1;
-        for (int Try = 0; Try < 100 && waitpid(Program, &Status, WNOHANG) == 0; ++Try)
-            std::this_thread::sleep_for(50ms);
-        Program = -1;
-        return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    }
-
-    // Clicks (or presses) a button at a point of the window's client area.
-    void Mouse(const std::string& Window, int X, int Y, const std::string& Action)
-    {
-        Xdotool("mousemove --window " + Window + " " + std::to_string(X) + " " + std::to_string(Y));
-        Xdotool(Action);
+        Run.Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=" + std::to_string(Position) + "\n");
+        return Run.StartAndFocus();
     }
 
     std::optional<TJACKServer> Server;
     TVirtualDisplay Display;
-    TTemporaryFolder Folder;
+    TProgramRun Run;
     std::optional<TReceiver> Receiver;
-    pid_t Program = -1;
 };
-
-// Where the window's controls are, from their tabled geometry and the 5-pixel border.
-constexpr int Border = 5;
-constexpr int PianoTop = Border + 56 + 16;
-int WhiteKeyCentre(int WhiteIndex) { return Border + 120 + 8 + 24 * WhiteIndex + 12; }
 
 bool EveryNoteEnded(const TTexts& Messages)
 {
@@ -215,15 +88,15 @@ bool EveryNoteEnded(const TTexts& Messages)
 
 TEST_F(EndToEndTest, AFirstStartWritesTheFreshSettingsFileAndAStopLeavesAnEmptyLog)
 {
-    Folder.Write("Klavora.log", "left by an earlier run\r\n");
-    ASSERT_FALSE(Start().empty()) << "no window appeared";
-    EXPECT_EQ(Folder.Read("Setup.ini"),
+    Run.Folder.Write("Klavora.log", "left by an earlier run\r\n");
+    ASSERT_FALSE(Run.StartAndFocus().empty()) << "no window appeared";
+    EXPECT_EQ(Run.Folder.Read("Setup.ini"),
               "[Keyboard]\nAccent=0\nSoft=0\nChannel=1\nGroup=0\nVoice=0\nOctave=4\nFade=0\nVolume=103\n"
               "Map=Tracker\nSustain=0\n[MIDI Out]\nDeviceID=0\n[Mouse]\nOctave=4\n[Config]\nPatch=GeneralMIDI.ini\n");
-    kill(Program, SIGTERM);
-    EXPECT_EQ(Stopped(), 0);
-    EXPECT_TRUE(std::filesystem::exists(Folder / "Klavora.log"));
-    EXPECT_EQ(Folder.Read("Klavora.log"), "");
+    Run.Signal(SIGTERM);
+    EXPECT_EQ(Run.Stopped(), 0);
+    EXPECT_TRUE(std::filesystem::exists(Run.Folder / "Klavora.log"));
+    EXPECT_EQ(Run.Folder.Read("Klavora.log"), "");
 }
 
 TEST_F(EndToEndTest, KeysAndMousePlayOnTheChosenPortAndFileExitEndsEveryNote)
@@ -257,10 +130,10 @@ TEST_F(EndToEndTest, KeysAndMousePlayOnTheChosenPortAndFileExitEndsEveryNote)
     Mouse(Window, Border + 14, Border + 8, "click 1");
     EXPECT_EQ(Receiver->Received(), TTexts{"80 32 00"});
     Mouse(Window, Border + 14, Border + 12, "click 1");
-    EXPECT_EQ(Stopped(), 0);
+    EXPECT_EQ(Run.Stopped(), 0);
     Xdotool("keyup x");
     EXPECT_TRUE(Receiver->Received().empty());
-    EXPECT_EQ(Folder.Read("Klavora.log"), "");
+    EXPECT_EQ(Run.Folder.Read("Klavora.log"), "");
 }
 
 TEST_F(EndToEndTest, ATerminationSignalEndsEveryNoteStillSounding)
@@ -274,13 +147,57 @@ TEST_F(EndToEndTest, ATerminationSignalEndsEveryNoteStillSounding)
     Xdotool("keydown shift keyup x keyup shift");
     const TTexts Playing = Receiver->Received();
     EXPECT_EQ(Playing, (TTexts{"90 30 67", "90 32 67", "90 37 67"}));
-    kill(Program, SIGTERM);
-    EXPECT_EQ(Stopped(), 0);
+    Run.Signal(SIGTERM);
+    EXPECT_EQ(Run.Stopped(), 0);
     TTexts Everything = Playing;
     const TTexts Ending = Receiver->Received();
     Everything.insert(Everything.end(), Ending.begin(), Ending.end());
     EXPECT_EQ(Ending.size(), 3u);
     EXPECT_TRUE(EveryNoteEnded(Everything));
     Xdotool("keyup z mouseup 1");
-    EXPECT_EQ(Folder.Read("Klavora.log"), "");
+    EXPECT_EQ(Run.Folder.Read("Klavora.log"), "");
+}
+
+namespace {
+
+// Busy loops on every core, as a loaded machine has them, while it lives.
+class TBusyCores {
+public:
+    TBusyCores()
+    {
+        for (unsigned Core = 0; Core < std::max(2u, std::thread::hardware_concurrency()); ++Core)
+            Loops.emplace_back([this] {
+                while (!Done.load(std::memory_order_relaxed)) {
+                }
+            });
+    }
+
+    ~TBusyCores()
+    {
+        Done = true;
+        for (std::thread& Loop : Loops)
+            Loop.join();
+    }
+
+private:
+    std::atomic<bool> Done{false};
+    std::vector<std::thread> Loops;
+};
+
+}
+
+TEST_F(EndToEndTest, AKeyHeldOnABusyMachineSendsOneNoteOnUntilItsRelease)
+{
+    const std::string Window = StartOnTheReceiver();
+    ASSERT_FALSE(Window.empty()) << "no window on the receiver's port";
+    Receiver->Received();
+    // The X server repeats a held key quickly, as desktops set it.
+    ASSERT_EQ(std::system("xset r on r rate 250 40"), 0);
+    TBusyCores Busy;
+    for (int Round = 1; Round <= 5; ++Round) {
+        Xdotool("keydown z");
+        std::this_thread::sleep_for(3s);
+        Xdotool("keyup z");
+        EXPECT_EQ(Receiver->Received(), (TTexts{"90 30 67", "80 30 00"})) << "round " << Round;
+    }
 }

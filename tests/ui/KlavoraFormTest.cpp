@@ -294,6 +294,18 @@ TEST_F(FormTest, AnAutoRepeatedReleaseIsIgnored)
     EXPECT_EQ(Sent(), (std::vector<std::string>{"90 30 67", "80 30 00"}));
 }
 
+TEST_F(FormTest, APressOfAKeyAlreadyDownIsARepeatEvenAfterItsNoteWasStopped)
+{
+    CreateForm();
+    PressKey(Qt::Key_Z, ScanZ);
+    // The X server's detectable auto-repeat sends repeats as plain presses.
+    PressKey(Qt::Key_Z, ScanZ);
+    Choose(Form1->ComboBox5, 1);
+    PressKey(Qt::Key_Z, ScanZ);
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"90 30 67", "80 30 00", ProgramChange(2, MIDIPatch.ProgramOf(0, 0))}));
+}
+
 TEST_F(FormTest, AKeyPressedWithShiftAndReleasedWithoutEndsItsNote)
 {
     CreateForm();

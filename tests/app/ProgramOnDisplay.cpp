@@ -1,0 +1,201 @@
+#include "ProgramOnDisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Forks a child that dies with the test program; in the child, the standard
+// streams go to /dev/null unless kept.
+pid_t ForkChild(bool KeepStandardStreams = false)
+{
+    const pid_t Parent = getpid();
+    const pid_t Child = fork();
+    if (Child == 0) {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != Parent)
+            _exit(1);
+        if (!KeepStandardStreams) {
+            const int Null = open("/dev/null", O_RDWR);
+            dup2(Null, STDOUT_FILENO);
+            dup2(Null, STDERR_FILENO);
+        }
+    }
+    return Child;
+}
+
+void EndChild(pid_t Child)
+{
+    if (Child <= 0)
+        return;
+    kill(Child, SIGTERM);
+    waitpid(Child, nullptr, 0);
+}
+
+}
+
+TVirtualDisplay::TVirtualDisplay(bool WithWindowManager)
+{
+    int Pipe[2];
+    if (pipe(Pipe) != 0)
+        return;
+    Server = ForkChild(true);
+    if (Server == 0) {
+        close(Pipe[0]);
+        const std::string Fd = std::to_string(Pipe[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1280x1024x24",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(Pipe[1]);
+    std::string Number;
+    char Byte;
+    while (read(Pipe[0], &Byte, 1) == 1 && Byte != '\n')
+        Number += Byte;
+    close(Pipe[0]);
+    if (Number.empty())
+        return;
+    Name = ":" + Number;
+    setenv("DISPLAY", Name.c_str(), 1);
+    if (!WithWindowManager)
+        return;
+    WindowManager = ForkChild();
+    if (WindowManager == 0) {
+        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    // A window manager announces itself on the root window once it manages it.
+    for (int Try = 0; Try < 200; ++Try) {
+        if (Output("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") != std::string::npos)
+            return;
+        std::this_thread::sleep_for(25ms);
+    }
+    Problem = "openbox did not take the display within 5 s";
+}
+
+TVirtualDisplay::~TVirtualDisplay()
+{
+    EndChild(WindowManager);
+    EndChild(Server);
+    unsetenv("DISPLAY");
+}
+
+std::string Output(const std::string& Command)
+{
+    std::string Text;
+    if (FILE* Pipe = popen(Command.c_str(), "r")) {
+        char Buffer[256];
+        while (fgets(Buffer, sizeof Buffer, Pipe) != nullptr)
+            Text += Buffer;
+        pclose(Pipe);
+    }
+    return Text;
+}
+
+void Xdotool(const std::string& Arguments)
+{
+    ASSERT_EQ(std::system(("xdotool " + Arguments + " >/dev/null 2>&1").c_str()), 0) << Arguments;
+    std::this_thread::sleep_for(60ms);
+}
+
+void Mouse(const std::string& Window, int X, int Y, const std::string& Action)
+{
+    Xdotool("mousemove --window " + Window + " " + std::to_string(X) + " " + std::to_string(Y));
+    Xdotool(Action);
+}
+
+std::vector<std::pair<std::string, std::string>> NoSoundSystem()
+{
+    return {{"JACK_DEFAULT_SERVER", "klavora-absent-" + std::to_string(getpid())},
+            {"PULSE_SERVER", "unix:/nonexistent/klavora-pulse"}};
+}
+
+TProgramRun::TProgramRun()
+{
+    for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
+        std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
+}
+
+TProgramRun::~TProgramRun()
+{
+    if (Program > 0) {
+        kill(Program, SIGKILL);
+        waitpid(Program, nullptr, 0);
+    }
+}
+
+void TProgramRun::Start(const std::vector<std::pair<std::string, std::string>>& Environment)
+{
+    const std::string ErrorFile = Folder / StandardErrorName;
+    Program = ForkChild(true);
+    if (Program == 0) {
+        unsetenv("QT_QPA_PLATFORM");
+        for (const auto& [Variable, Value] : Environment) {
+            if (Value.empty())
+                unsetenv(Variable.c_str());
+            else
+                setenv(Variable.c_str(), Value.c_str(), 1);
+        }
+        if (chdir("/") != 0)
+            _exit(127);
+        const int Errors = open(ErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(Errors, STDERR_FILENO);
+        const std::string Executable = Folder / "klavora";
+        execl(Executable.c_str(), Executable.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+}
+
+std::string TProgramRun::WindowNamed(const std::string& Name, std::chrono::milliseconds Limit) const
+{
+    const auto Deadline = std::chrono::steady_clock::now() + Limit;
+    do {
+        std::string Window = Output("xdotool search --onlyvisible --name '^" + Name + "$' 2>/dev/null");
+        if (!Window.empty())
+            return Window.substr(0, Window.find('\n'));
+        std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < Deadline);
+    return {};
+}
+
+std::string TProgramRun::StartAndFocus(const std::vector<std::pair<std::string, std::string>>& Environment)
+{
+    Start(Environment);
+    const std::string Window = WindowNamed(MainWindowName);
+    if (!Window.empty())
+        Xdotool("windowfocus --sync " + Window);
+    return Window;
+}
+
+void TProgramRun::Signal(int Number) const
+{
+    if (Program > 0)
+        kill(Program, Number);
+}
+
+int TProgramRun::Stopped(std::chrono::milliseconds Limit)
+{
+    if (Program <= 0)
+        return -1;
+    const auto Deadline = std::chrono::steady_clock::now() + Limit;
+    int Status = 0;
+    while (waitpid(Program, &Status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= Deadline)
+            return -1;
+        std::this_thread::sleep_for(20ms);
+    }
+    Program = -1;
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
