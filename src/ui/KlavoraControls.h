@@ -61,7 +61,8 @@ protected:
     void paintEvent(QPaintEvent* Event) override;
 };
 
-// A horizontal track bar; a mouse button released over it ends that button's note.
+// A horizontal track bar; a mouse button released over it ends that button's
+// note. Like every control without the focus, it does not follow the wheel.
 class TTrackBar : public QSlider {
     Q_OBJECT
 public:
@@ -69,10 +70,12 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 };
 
 // A drop-down list; a mouse button released over it ends that button's note.
-// Its pop-up holds the keyboard only while it is open.
+// Its pop-up holds the keyboard only while it is open. The wheel over the
+// closed list changes nothing: no control of the window has the focus.
 class TComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -87,4 +90,5 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 };

@@ -1,3 +1,6 @@
+#include <fstream>
+#include <iterator>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -22,6 +25,12 @@ std::string ProgramChange(int Channel, int Program)
     char Text[8];
     std::snprintf(Text, sizeof Text, "%02X %02X", 0xC0 + Channel - 1, Program);
     return Text;
+}
+
+std::string FileText(const std::filesystem::path& Path)
+{
+    std::ifstream File(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
 }
 
 std::vector<TCallKind> Kinds(const std::vector<TRecordingMIDIOutService::TCall>& Calls)
@@ -505,6 +514,26 @@ TEST_F(FormTest, AnErrorRaisedByAHandlerIsShownAndPlayingGoesOn)
     std::filesystem::rename(Folder / "Setup.saved", Settings);
     PressKey(Qt::Key_Z, ScanZ);
     EXPECT_EQ(Sent(), std::vector<std::string>{"90 30 67"});
+}
+
+TEST_F(FormTest, TheWheelOverAListOrATrackBarChangesNothing)
+{
+    KeyboardConfig.SetChannel(3);
+    CreateForm();
+    const std::string SettingsBefore = FileText(Folder / "Setup.ini");
+    for (QWidget* Control : std::initializer_list<QWidget*>{Form1->ComboBox1, Form1->ComboBox2, Form1->ComboBox3,
+                                                           Form1->ComboBox5, Form1->TrackBar1, Form1->TrackBar2}) {
+        for (const int Notches : {-1, 1, -3}) {
+            const QPointF Centre = Control->rect().center();
+            QWheelEvent Wheel(Centre, Control->mapToGlobal(Centre), QPoint(), QPoint(0, 120 * Notches), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Control, &Wheel);
+        }
+    }
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(FileText(Folder / "Setup.ini"), SettingsBefore);
+    EXPECT_EQ(Form1->ComboBox5->currentIndex(), 2);
+    EXPECT_EQ(Form1->TrackBar1->value(), 103);
 }
 
 TEST_F(FormTest, DraggingATrackBarWorksButLeavesTheKeysToTheWindow)
