@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "app/DisplayOpeningRoutines.h"
 #include "app/StopSignalRoutines.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIKeymappingRoutines.h"
@@ -74,7 +75,9 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     if (MIDIService == TMIDIServiceChoice::System)
         LinuxMIDIOutServicePrepare();
     // Every box needs the application object, so it comes first.
+    DisplayOpeningStart();
     TKlavoraApplication Application(Argc, Argv);
+    DisplayOpeningStop();
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
     StartModules(MIDIService);
 
