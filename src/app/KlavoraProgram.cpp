@@ -59,18 +59,45 @@ void ConnectHelpMenu()
 }
 
 // A stop signal ends the program as closing the window does, also while a
-// modal box runs its own loop.
+// modal box runs its own loop; a box that is up closes.
 void StopFromSignal()
 {
+    EndErrorBoxes();
     if (Form1 != nullptr)
         Form1->close();
     QCoreApplication::exit(0);
+}
+
+// Shows the windows and runs the message loop unless a stop signal came
+// meanwhile; the loop's exit code.
+int RunWindows(const std::function<void()>& Shown)
+{
+    SplashScreen = new TSplashScreen;
+    SplashScreen->show();
+    SplashScreen->PaintNow();
+
+    Form1 = new TForm1;
+    // Once the window closes the program is stopping: no box may hold it up.
+    QObject::connect(Form1, &TForm1::Closing, EndErrorBoxes);
+    ConnectHelpMenu();
+    About = new TAbout;
+    About->ProgramName->setText(QString::fromLatin1(ProgramCaption));
+    SplashScreen->hide();
+    Form1->setWindowTitle(QString::fromLatin1(ProgramCaption));
+    if (StopSignalReceived())
+        return 0;
+
+    Form1->show();
+    if (Shown)
+        Shown();
+    return QCoreApplication::exec();
 }
 
 }
 
 int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std::function<void()>& Shown)
 {
+    StopSignalsStart();
     // Listing the system's MIDI ports takes as long as starting Qt: both go on at once.
     if (MIDIService == TMIDIServiceChoice::System)
         LinuxMIDIOutServicePrepare();
@@ -79,25 +106,13 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     TKlavoraApplication Application(Argc, Argv);
     DisplayOpeningStop();
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    StopSignalsWatch(StopFromSignal);
     StartModules(MIDIService);
 
-    SplashScreen = new TSplashScreen;
-    SplashScreen->show();
-    SplashScreen->PaintNow();
-
-    Form1 = new TForm1;
-    ConnectHelpMenu();
-    About = new TAbout;
-    About->ProgramName->setText(QString::fromLatin1(ProgramCaption));
-    SplashScreen->hide();
-    Form1->setWindowTitle(QString::fromLatin1(ProgramCaption));
-
-    StopSignalsStart(StopFromSignal);
-    Form1->show();
-    if (Shown)
-        Shown();
-    const int Result = QCoreApplication::exec();
-    StopSignalsStop();
+    // A stop signal during a start-up box skips the windows: the modules
+    // still stop in order and the log is written.
+    const int Result = StopSignalReceived() ? 0 : RunWindows(Shown);
+    EndErrorBoxes();
 
     delete SplashScreen;
     SplashScreen = nullptr;
@@ -107,5 +122,6 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     delete Form1;
     Form1 = nullptr;
     StopModules(MIDIService);
+    StopSignalsStop();
     return Result;
 }

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTimer>
 
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIKeymappingRoutines.h"
@@ -14,6 +15,7 @@
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ErrorRoutines.h"
 #include "support/RangeRoutines.h"
+#include "ui/ErrorBoxRoutines.h"
 #include "ui/FontRoutines.h"
 #include "ui/KeyRepeatRoutines.h"
 #include "ui/KlavoraFormRoutines.h"
@@ -69,11 +71,16 @@ void TForm1::FormCreate()
     CreateControls();
     CreateMenus();
     AskForDetectableAutoRepeat();
-    // Coming back from another application also takes the focus back.
+    // Coming back from another application also takes the focus back;
+    // leaving for another one, even from an error box, releases the keys.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
             DisableFocus(this);
+        else
+            ReleaseKeysDown();
     });
+    qApp->installEventFilter(&KeysUnderBox);
+    SetErrorBoxesClosedHandler([this] { QTimer::singleShot(0, this, &TForm1::ReleaseWhatWentUp); });
     // A settings file that cannot be written is reported, and the window
     // still opens with what could be applied.
     try {
@@ -85,6 +92,7 @@ void TForm1::FormCreate()
 
 void TForm1::FormDestroy()
 {
+    SetErrorBoxesClosedHandler(nullptr);
     MIDIPiano.StopAll();
 }
 
@@ -253,7 +261,9 @@ bool TForm1::event(QEvent* Event)
         DisableFocus(this);
         break;
     case QEvent::WindowDeactivate:
-        ReleaseKeysDown();
+        // An error box taking the keyboard leaves the keys followed.
+        if (!ErrorBoxShowing())
+            ReleaseKeysDown();
         break;
     default:
         break;
@@ -284,13 +294,33 @@ void TForm1::keyReleaseEvent(QKeyEvent* Event)
         return;
     const uint16_t Key = VirtualKeyOf(*Event, QGuiApplication::platformName());
     if (Key != 0)
-        FormKeyUp(Key, Event->modifiers());
+        KeyWentUp(Key, Event->modifiers());
 }
 
 void TForm1::mouseReleaseEvent(QMouseEvent* Event)
 {
     FormMouseUp(Event->button());
     Event->accept();
+}
+
+void TForm1::closeEvent(QCloseEvent* Event)
+{
+    emit Closing();
+    QWidget::closeEvent(Event);
+}
+
+bool TForm1::TKeysUnderBox::eventFilter(QObject*, QEvent* Event)
+{
+    const QEvent::Type Type = Event->type();
+    if (!ErrorBoxShowing() || (Type != QEvent::KeyPress && Type != QEvent::KeyRelease))
+        return false;
+    const auto* KeyEvent = static_cast<QKeyEvent*>(Event);
+    const uint16_t Key = VirtualKeyOf(*KeyEvent, QGuiApplication::platformName());
+    if (Type == QEvent::KeyRelease && !KeyEvent->isAutoRepeat())
+        Form.KeyWentUp(Key, KeyEvent->modifiers());
+    else if (TKeyDown* Down = Form.FindKeyDown(Key); Down != nullptr && Type == QEvent::KeyPress)
+        Down->WentUp = false;
+    return false;
 }
 
 TForm1::TKeyDown* TForm1::FindKeyDown(uint16_t Key)
@@ -303,8 +333,41 @@ TForm1::TKeyDown* TForm1::FindKeyDown(uint16_t Key)
 
 void TForm1::ReleaseKeysDown()
 {
-    while (KeysDownCount > 0)
-        FormKeyUp(KeysDown[KeysDownCount - 1].Key, Qt::NoModifier);
+    for (size_t Index = 0; Index < KeysDownCount; ++Index)
+        KeysDown[Index].WentUp = true;
+    ReleaseKeysThatWentUp();
+}
+
+void TForm1::KeyWentUp(uint16_t Key, Qt::KeyboardModifiers Shift)
+{
+    if (!ErrorBoxShowing()) {
+        FormKeyUp(Key, Shift);
+        return;
+    }
+    if (TKeyDown* Down = FindKeyDown(Key)) {
+        Down->WentUp = true;
+        Down->UpShift = Shift;
+    }
+}
+
+void TForm1::ReleaseKeysThatWentUp()
+{
+    // The last pressed first. Each release may bring up a box of its own,
+    // under which more keys go up: the search starts again after each.
+    for (size_t Index = KeysDownCount; Index > 0 && !ErrorBoxShowing();) {
+        const TKeyDown& Down = KeysDown[--Index];
+        if (Down.WentUp) {
+            FormKeyUp(Down.Key, Down.UpShift);
+            Index = KeysDownCount;
+        }
+    }
+}
+
+void TForm1::ReleaseWhatWentUp()
+{
+    ReleaseKeysThatWentUp();
+    if (!ErrorBoxShowing())
+        MIDIPiano.ReleaseUnheldButtons(MouseButtonsOf(QGuiApplication::mouseButtons()));
 }
 
 void TForm1::FormKeyDown(uint16_t Key, Qt::KeyboardModifiers Shift)
@@ -313,13 +376,17 @@ void TForm1::FormKeyDown(uint16_t Key, Qt::KeyboardModifiers Shift)
         MIDIPiano.ReleaseSustained();
     // A press of a key that is down already is its auto-repeat, whatever the
     // platform calls it: the key's note sounds once until its release.
-    if (FindKeyDown(Key) != nullptr)
-        return;
+    if (const TKeyDown* Down = FindKeyDown(Key)) {
+        if (!Down->WentUp)
+            return;
+        // It went up under a box and is down again before the window ended its note.
+        ReleaseKeysThatWentUp();
+    }
     const int32_t Note = KeyNote(Key);
     if (Note < 0)
         return;
     if (KeysDownCount < MaxKeysDown)
-        KeysDown[KeysDownCount++] = {Key, Note};
+        KeysDown[KeysDownCount++] = {Key, Note, false, Qt::NoModifier};
     const bool Alt = Shift.testFlag(Qt::AltModifier);
     const bool Ctrl = Shift.testFlag(Qt::ControlModifier);
     const int32_t Modifier = Alt == Ctrl ? 0 : (Alt ? 1 : -1);

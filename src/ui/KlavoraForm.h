@@ -83,6 +83,8 @@ signals:
     void Help1Click();
     void ProductHomepage1Click();
     void About1Click();
+    // The window is closing, which stops the program.
+    void Closing();
 
 protected:
     bool event(QEvent* Event) override;
@@ -90,6 +92,7 @@ protected:
     void keyPressEvent(QKeyEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     void FormCreate();
@@ -105,13 +108,42 @@ private:
     // without Shift: once the window loses the keyboard their releases never come.
     void ReleaseKeysDown();
 
+    // An error box runs its modal loop inside the note player's operation
+    // that failed, before the player has recorded what it was doing, so a key
+    // or mouse button that goes up meanwhile cannot end its note then. The
+    // window notes such a key's release (the box receives it) and, once the
+    // boxes are gone, ends what went up: the keys noted, the mouse buttons no
+    // longer down.
+    void KeyWentUp(uint16_t Key, Qt::KeyboardModifiers Shift);
+    void ReleaseKeysThatWentUp();
+    void ReleaseWhatWentUp();
+
+    // Follows the PC keys while an error box has the keyboard.
+    class TKeysUnderBox : public QObject {
+    public:
+        explicit TKeysUnderBox(TForm1& Form)
+            : Form(Form)
+        {
+        }
+
+    protected:
+        bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+    private:
+        TForm1& Form;
+    };
+    TKeysUnderBox KeysUnderBox{*this};
+
     // A PC key that is down and the note its press played. Its release ends
     // that note even when the octave changed meanwhile, and its further
     // presses are auto-repeats that play nothing, so a held key never leaves
-    // a note sounding nor strikes it again.
+    // a note sounding nor strikes it again. WentUp: released while a box was
+    // up, with the modifier keys UpShift, and not yet ended.
     struct TKeyDown {
         uint16_t Key;
         int32_t Note;
+        bool WentUp;
+        Qt::KeyboardModifiers UpShift;
     };
     // More keys than a keyboard reports at once; a key beyond them falls back
     // to the note of the current octave.

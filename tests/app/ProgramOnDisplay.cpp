@@ -13,6 +13,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -116,6 +118,80 @@ void Mouse(const std::string& Window, int X, int Y, const std::string& Action)
     Xdotool(Action);
 }
 
+namespace {
+
+// The name of a window, or of the window its frame holds.
+std::string FrameName(Display* Connection, ::Window Frame)
+{
+    std::string Text;
+    char* Name = nullptr;
+    if (XFetchName(Connection, Frame, &Name) != 0 && Name != nullptr)
+        Text = Name;
+    XFree(Name);
+    ::Window Root = 0;
+    ::Window Parent = 0;
+    ::Window* Children = nullptr;
+    unsigned Count = 0;
+    if (XQueryTree(Connection, Frame, &Root, &Parent, &Children, &Count) != 0)
+        for (unsigned Index = 0; Index < Count && Text.empty(); ++Index)
+            Text = FrameName(Connection, Children[Index]);
+    XFree(Children);
+    return Text;
+}
+
+}
+
+bool OnTopAndUncovered(const std::string& Window, std::string& Why)
+{
+    Display* Connection = XOpenDisplay(nullptr);
+    if (Connection == nullptr) {
+        Why = "the display cannot be opened";
+        return false;
+    }
+    const ::Window Root = DefaultRootWindow(Connection);
+    // A window manager puts each window in a frame: the root's child that holds it.
+    ::Window Frame = std::stoul(Window);
+    for (;;) {
+        ::Window FrameRoot = 0;
+        ::Window Parent = 0;
+        ::Window* Children = nullptr;
+        unsigned Count = 0;
+        if (XQueryTree(Connection, Frame, &FrameRoot, &Parent, &Children, &Count) == 0)
+            break;
+        XFree(Children);
+        if (Parent == Root || Parent == 0)
+            break;
+        Frame = Parent;
+    }
+    ::Window TreeRoot = 0;
+    ::Window Parent = 0;
+    ::Window* Children = nullptr;
+    unsigned Count = 0;
+    XQueryTree(Connection, Root, &TreeRoot, &Parent, &Children, &Count);
+    // The children come bottom first: every viewable one after the frame lies above it.
+    XWindowAttributes Place{};
+    XGetWindowAttributes(Connection, Frame, &Place);
+    bool FrameSeen = false;
+    for (unsigned Index = 0; Index < Count && Why.empty(); ++Index) {
+        if (Children[Index] == Frame) {
+            FrameSeen = true;
+            continue;
+        }
+        XWindowAttributes Other{};
+        if (!FrameSeen || XGetWindowAttributes(Connection, Children[Index], &Other) == 0 || Other.map_state != IsViewable)
+            continue;
+        const bool Apart = Other.x >= Place.x + Place.width || Place.x >= Other.x + Other.width ||
+                           Other.y >= Place.y + Place.height || Place.y >= Other.y + Other.height;
+        if (!Apart)
+            Why = "covered by \"" + FrameName(Connection, Children[Index]) + "\"";
+    }
+    if (!FrameSeen)
+        Why = "the window is not on the display";
+    XFree(Children);
+    XCloseDisplay(Connection);
+    return Why.empty();
+}
+
 std::vector<std::pair<std::string, std::string>> NoSoundSystem()
 {
     return {{"JACK_DEFAULT_SERVER", "klavora-absent-" + std::to_string(getpid())},
@@ -190,12 +266,12 @@ int TProgramRun::Stopped(std::chrono::milliseconds Limit)
     if (Program <= 0)
         return -1;
     const auto Deadline = std::chrono::steady_clock::now() + Limit;
-    int Status = 0;
-    while (waitpid(Program, &Status, WNOHANG) == 0) {
+    int Ended = 0;
+    while (waitpid(Program, &Ended, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() >= Deadline)
             return -1;
         std::this_thread::sleep_for(20ms);
     }
     Program = -1;
-    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+    return WIFEXITED(Ended) ? WEXITSTATUS(Ended) : -1;
 }

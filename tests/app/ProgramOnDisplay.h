@@ -48,6 +48,10 @@ inline constexpr int Border = 5;
 inline constexpr int PianoTop = Border + 56 + 16;
 inline constexpr int WhiteKeyCentre(int WhiteIndex) { return Border + 120 + 8 + 24 * WhiteIndex + 12; }
 
+// Whether the window is the top-most one on the display and no other window
+// covers any part of it; if not, Why says which window covers it.
+bool OnTopAndUncovered(const std::string& Window, std::string& Why);
+
 // The environment that leaves the program without any sound system: a JACK
 // server name that no server uses, a PulseAudio server that is not there
 // (and this machine has no sound hardware).

@@ -1,18 +1,24 @@
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTimer>
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QTest>
 
 #include "FormFixture.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
+#include "core/MIDIPianoRoutines.h"
+#include "ui/ErrorBoxRoutines.h"
 #include "ui/KlavoraForm.h"
 #include "ui/KlavoraFormRoutines.h"
 
@@ -562,4 +568,58 @@ TEST_F(FormTest, AListPopUpTakingTheKeysReleasesTheKeysDown)
     PressKey(Qt::Key_Z, ScanZ);
     EXPECT_EQ(Sent().back(), "90 30 67");
     EXPECT_EQ(Form1->ComboBox2->currentIndex(), 0);
+}
+
+TEST_F(FormTest, AKeyOrButtonReleasedWhileAnErrorBoxIsUpEndsItsNoteOnceTheBoxIsGone)
+{
+    CreateForm();
+    ErrorBoxStart();
+    // While the box of the failed Note On is up, the release goes to the box
+    // (a key) or to no window (a mouse button); then the box is dismissed.
+    std::function<void()> ReleaseUnderTheBox;
+    int Boxes = 0;
+    QTimer Watcher;
+    QObject::connect(&Watcher, &QTimer::timeout, [&] {
+        auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (Box == nullptr)
+            return;
+        ++Boxes;
+        ReleaseUnderTheBox();
+        Box->button(QMessageBox::Ok)->click();
+    });
+    Watcher.start(10);
+
+    // 67: the hardware is busy; the Note Off goes out.
+    Service.ShortMsgResults = {67};
+    ReleaseUnderTheBox = [] {
+        QKeyEvent Release(QEvent::KeyRelease, Qt::Key_Z, Qt::NoModifier, ScanZ, 0, 0);
+        QApplication::sendEvent(QApplication::activeModalWidget(), &Release);
+    };
+    PressKey(Qt::Key_Z, ScanZ);
+    QApplication::processEvents();
+    EXPECT_EQ(Boxes, 1);
+    EXPECT_EQ(Sent(), std::vector<std::string>{"80 30 00"});
+
+    Service.ShortMsgResults = {67};
+    ReleaseUnderTheBox = [this] { MouseRelease(Form1->PianoKeys[2], Qt::LeftButton); };
+    MousePress(Form1->PianoKeys[2], Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(Boxes, 2);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"80 30 00", "80 32 00"}));
+
+    // A key held through the box keeps sounding until its release.
+    Service.ShortMsgResults = {0, 67};
+    ReleaseUnderTheBox = [] {};
+    PressKey(Qt::Key_X, ScanX);
+    PressKey(Qt::Key_Z, ScanZ);
+    QApplication::processEvents();
+    EXPECT_EQ(Sent().back(), "90 32 67");
+    ReleaseKey(Qt::Key_X, ScanX);
+    EXPECT_EQ(Sent().back(), "80 32 00");
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Sent().back(), "80 30 00");
+    Watcher.stop();
+    ErrorBoxStop();
+    EXPECT_TRUE(MIDIPiano.HeldNotes.empty());
+    EXPECT_EQ(MIDIPiano.LeftNote, -1);
 }
