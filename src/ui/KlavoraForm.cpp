@@ -71,6 +71,7 @@ void TForm1::FormCreate()
     CreateControls();
     CreateMenus();
     AskForDetectableAutoRepeat();
+    MIDIPiano.Observer = this;
     // Coming back from another application also takes the focus back;
     // leaving for another one, even from an error box, releases the keys.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
@@ -93,6 +94,8 @@ void TForm1::FormCreate()
 void TForm1::FormDestroy()
 {
     SetErrorBoxesClosedHandler(nullptr);
+    if (MIDIPiano.Observer == this)
+        MIDIPiano.Observer = nullptr;
     MIDIPiano.StopAll();
 }
 
@@ -235,7 +238,7 @@ void TForm1::ApplySettings(bool Initial)
     PresentVoiceList(ComboBox3, Initial);
     ComboBox5Change();
     PresentOctaveButtons(OctaveButtons, -1);
-    PresentPianoKeys(PianoKeys);
+    PresentKeys();
     PresentVolumeBar(TrackBar1);
     PresentVelocityBar(TrackBar2);
     PresentSustainButton(Button22, Initial);
@@ -446,7 +449,19 @@ void TForm1::Button1MouseDown()
 void TForm1::o1MouseDown(QPushButton* Button)
 {
     PresentOctaveButtons(OctaveButtons, Button->objectName().mid(1).toInt());
-    PresentPianoKeys(PianoKeys);
+    PresentKeys();
+}
+
+void TForm1::PresentKeys()
+{
+    LowestKeyNote = PresentPianoKeys(PianoKeys);
+}
+
+void TForm1::SoundingChanged(int32_t Note, bool Sounding)
+{
+    const int32_t Offset = Note - LowestKeyNote;
+    if (InRange(Offset, 0, static_cast<int32_t>(PianoKeys.size()) - 1))
+        PianoKeys[static_cast<size_t>(Offset)]->SetLit(Sounding);
 }
 
 void TForm1::Button3MouseDown()
