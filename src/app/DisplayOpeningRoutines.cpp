@@ -1,7 +1,9 @@
 #include "app/DisplayOpeningRoutines.h"
 
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -16,6 +18,8 @@ struct THeldMessage {
     QString Text;
 };
 
+// Qt may write from any of its threads.
+std::mutex HeldLock;
 QtMessageHandler ReplacedHandler = nullptr;
 std::vector<THeldMessage> HeldMessages;
 
@@ -31,6 +35,7 @@ bool PlatformMissing()
 
 void HoldMessage(QtMsgType Type, const QMessageLogContext& Context, const QString& Text)
 {
+    std::unique_lock Lock(HeldLock);
     if (Type != QtFatalMsg) {
         HeldMessages.push_back({Type, Context.category != nullptr ? Context.category : "", Text});
         return;
@@ -43,6 +48,7 @@ void HoldMessage(QtMsgType Type, const QMessageLogContext& Context, const QStrin
         _exit(1);
     }
     const QtMessageHandler Handler = ReplacedHandler;
+    Lock.unlock();
     DisplayOpeningStop();
     Handler(Type, Context, Text);
 }
@@ -51,17 +57,23 @@ void HoldMessage(QtMsgType Type, const QMessageLogContext& Context, const QStrin
 
 void DisplayOpeningStart()
 {
+    const std::lock_guard Lock(HeldLock);
     HeldMessages.clear();
     ReplacedHandler = qInstallMessageHandler(HoldMessage);
 }
 
 void DisplayOpeningStop()
 {
-    if (ReplacedHandler == nullptr)
-        return;
-    qInstallMessageHandler(ReplacedHandler);
-    for (const THeldMessage& Message : HeldMessages)
-        ReplacedHandler(Message.Type, QMessageLogContext(nullptr, 0, nullptr, Message.Category.c_str()), Message.Text);
-    HeldMessages.clear();
-    ReplacedHandler = nullptr;
+    QtMessageHandler Handler = nullptr;
+    std::vector<THeldMessage> Held;
+    {
+        const std::lock_guard Lock(HeldLock);
+        if (ReplacedHandler == nullptr)
+            return;
+        qInstallMessageHandler(ReplacedHandler);
+        Handler = std::exchange(ReplacedHandler, nullptr);
+        Held.swap(HeldMessages);
+    }
+    for (const THeldMessage& Message : Held)
+        Handler(Message.Type, QMessageLogContext(nullptr, 0, nullptr, Message.Category.c_str()), Message.Text);
 }
