@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <xcb/xcb.h>
+
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIKeymappingRoutines.h"
 #include "config/MIDIPatchRoutines.h"
@@ -81,6 +83,7 @@ void TForm1::FormCreate()
             ReleaseKeysDown();
     });
     qApp->installEventFilter(&KeysUnderBox);
+    qApp->installNativeEventFilter(&KeysUnderBox);
     SetErrorBoxesClosedHandler([this] { QTimer::singleShot(0, this, &TForm1::ReleaseWhatWentUp); });
     // A settings file that cannot be written is reported, and the window
     // still opens with what could be applied.
@@ -318,12 +321,35 @@ bool TForm1::TKeysUnderBox::eventFilter(QObject*, QEvent* Event)
     if (!ErrorBoxShowing() || (Type != QEvent::KeyPress && Type != QEvent::KeyRelease))
         return false;
     const auto* KeyEvent = static_cast<QKeyEvent*>(Event);
-    const uint16_t Key = VirtualKeyOf(*KeyEvent, QGuiApplication::platformName());
-    if (Type == QEvent::KeyRelease && !KeyEvent->isAutoRepeat())
-        Form.KeyWentUp(Key, KeyEvent->modifiers());
-    else if (TKeyDown* Down = Form.FindKeyDown(Key); Down != nullptr && Type == QEvent::KeyPress)
-        Down->WentUp = false;
+    // A release that the platform calls a repeat leaves the key down.
+    if (Type == QEvent::KeyPress || !KeyEvent->isAutoRepeat())
+        KeySeen(Type == QEvent::KeyRelease, VirtualKeyOf(*KeyEvent, QGuiApplication::platformName()),
+                KeyEvent->modifiers());
     return false;
+}
+
+bool TForm1::TKeysUnderBox::nativeEventFilter(const QByteArray& EventType, void* Message, qintptr*)
+{
+    if (!ErrorBoxShowing() || EventType != "xcb_generic_event_t")
+        return false;
+    const auto* Event = static_cast<const xcb_key_press_event_t*>(Message);
+    const uint8_t Type = Event->response_type & 0x7F;
+    // A key release has the layout of a key press.
+    if (Type == XCB_KEY_PRESS || Type == XCB_KEY_RELEASE)
+        KeySeen(Type == XCB_KEY_RELEASE, VirtualKeyOfScanCode(Event->detail),
+                (Event->state & XCB_MOD_MASK_SHIFT) != 0 ? Qt::ShiftModifier : Qt::NoModifier);
+    return false;
+}
+
+// Each key event may be seen more than once (natively, then by each receiver): the marks stay the same.
+void TForm1::TKeysUnderBox::KeySeen(bool Released, uint16_t Key, Qt::KeyboardModifiers Shift)
+{
+    if (Released) {
+        Form.KeyWentUp(Key, Shift);
+    } else if (TKeyDown* Down = Form.FindKeyDown(Key)) {
+        // Down again before the box went: it sounds on as if never released.
+        Down->WentUp = false;
+    }
 }
 
 TForm1::TKeyDown* TForm1::FindKeyDown(uint16_t Key)

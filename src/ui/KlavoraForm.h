@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include <QAbstractNativeEventFilter>
 #include <QWidget>
 
 #include "ui/KlavoraControls.h"
@@ -122,18 +123,25 @@ private:
     void ReleaseKeysThatWentUp();
     void ReleaseWhatWentUp();
 
-    // Follows the PC keys while an error box has the keyboard.
-    class TKeysUnderBox : public QObject {
+    // Follows the PC keys while an error box is up, through the key events
+    // Qt delivers (to the box) and, on X11, the server's own: one that comes
+    // to the window before the box has the keyboard never becomes a Qt event,
+    // as the box blocks the window.
+    class TKeysUnderBox : public QObject, public QAbstractNativeEventFilter {
     public:
         explicit TKeysUnderBox(TForm1& Form)
             : Form(Form)
         {
         }
 
+        bool nativeEventFilter(const QByteArray& EventType, void* Message, qintptr* Result) override;
+
     protected:
         bool eventFilter(QObject* Watched, QEvent* Event) override;
 
     private:
+        void KeySeen(bool Released, uint16_t Key, Qt::KeyboardModifiers Shift);
+
         TForm1& Form;
     };
     TKeysUnderBox KeysUnderBox{*this};
