@@ -1,6 +1,8 @@
 #include "app/KlavoraProgram.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
 
 #include "app/DisplayOpeningRoutines.h"
 #include "app/StopSignalRoutines.h"
@@ -53,9 +55,20 @@ void ShowAbout()
 
 void ConnectHelpMenu()
 {
-    QObject::connect(Form1, &TForm1::Help1Click, [] { ShellOpenIn(ProgramFolder(), "Readme.txt"); });
+    QObject::connect(Form1, &TForm1::Help1Click, [] { ShellOpenIn(DataFolder(), "Readme.txt"); });
     QObject::connect(Form1, &TForm1::ProductHomepage1Click, [] { ShellOpen(HomePageAddress); });
     QObject::connect(Form1, &TForm1::About1Click, ShowAbout);
+}
+
+// The program's icon at every size it was rendered at, for the window's frame
+// and the task bar.
+QIcon ProgramIcon()
+{
+    QIcon Icon;
+    const QDir Icons(QStringLiteral(":/icons"));
+    for (const QString& Name : Icons.entryList(QDir::Files))
+        Icon.addFile(Icons.filePath(Name));
+    return Icon;
 }
 
 // A stop signal ends the program as closing the window does, also while a
@@ -106,6 +119,9 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     TKlavoraApplication Application(Argc, Argv);
     DisplayOpeningStop();
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    // The desktop finds the program's entry, and so its name and icon, by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KLAVORA_APP_ID));
+    QGuiApplication::setWindowIcon(ProgramIcon());
     StopSignalsWatch(StopFromSignal);
     StartModules(MIDIService);
 

@@ -2,21 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <signal.h>
 
-#include "JACKReceiver.h"
-#include "JACKServer.h"
-#include "ProgramOnDisplay.h"
-#include "midi/LinuxMIDIOutService.h"
-#include "midi/MIDIDevicesRoutines.h"
-#include "support/ProgramFolderRoutines.h"
+#include "ProgramRunFixture.h"
 
 // The real program, copied into a fresh folder with its data files, on a
 // virtual X display, driven with real key and mouse events, its MIDI received
@@ -27,33 +22,19 @@ namespace {
 using namespace std::chrono_literals;
 using TTexts = std::vector<std::string>;
 
-class EndToEndTest : public testing::Test {
+class EndToEndTest : public ProgramRunTest {
 protected:
     void SetUp() override
     {
-        if (!JACKServerInstalled())
-            GTEST_SKIP() << "jackd is not installed, so the program's MIDI cannot be received here";
-        Server.emplace();
-        ASSERT_TRUE(Server->Runs()) << Server->Problem;
-        ASSERT_FALSE(Display.Name.empty()) << "Xvfb did not start";
-        Receiver.emplace("KlavoraTest", "in");
+        ProgramRunTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
+            std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
     }
 
-    // The receiver's position in the device list the program will build.
-    int ReceiverPosition()
-    {
-        SetProgramFolder(Run.Folder.Path());
-        LinuxMIDIOutServiceStart();
-        MIDIDevicesStart();
-        int Position = -1;
-        for (size_t Index = 0; Index < MIDIDevices.Items.size(); ++Index)
-            if (MIDIDevices.Items[Index].Name == Receiver->Name)
-                Position = static_cast<int>(Index);
-        MIDIDevicesStop();
-        LinuxMIDIOutServiceStop();
-        SetProgramFolder("");
-        return Position;
-    }
+    // Starts the copy and waits for its window; the window's id, or empty.
+    std::string Start() { return StartProgram(Folder / "klavora"); }
 
     // Chooses the receiver as the output device, as a user would in Setup.ini,
     // and starts the program; the window's id, or empty.
@@ -62,14 +43,9 @@ protected:
         const int Position = ReceiverPosition();
         if (Position < 0)
             return {};
-        Run.Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=" + std::to_string(Position) + "\n");
-        return Run.StartAndFocus();
+        Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=" + std::to_string(Position) + "\n");
+        return Start();
     }
-
-    std::optional<TJACKServer> Server;
-    TVirtualDisplay Display;
-    TProgramRun Run;
-    std::optional<TReceiver> Receiver;
 };
 
 bool EveryNoteEnded(const TTexts& Messages)
@@ -88,15 +64,13 @@ bool EveryNoteEnded(const TTexts& Messages)
 
 TEST_F(EndToEndTest, AFirstStartWritesTheFreshSettingsFileAndAStopLeavesAnEmptyLog)
 {
-    Run.Folder.Write("Klavora.log", "left by an earlier run\r\n");
-    ASSERT_FALSE(Run.StartAndFocus().empty()) << "no window appeared";
-    EXPECT_EQ(Run.Folder.Read("Setup.ini"),
-              "[Keyboard]\nAccent=0\nSoft=0\nChannel=1\nGroup=0\nVoice=0\nOctave=4\nFade=0\nVolume=103\n"
-              "Map=Tracker\nSustain=0\n[MIDI Out]\nDeviceID=0\n[Mouse]\nOctave=4\n[Config]\nPatch=GeneralMIDI.ini\n");
-    Run.Signal(SIGTERM);
-    EXPECT_EQ(Run.Stopped(), 0);
-    EXPECT_TRUE(std::filesystem::exists(Run.Folder / "Klavora.log"));
-    EXPECT_EQ(Run.Folder.Read("Klavora.log"), "");
+    Folder.Write("Klavora.log", "left by an earlier run\r\n");
+    ASSERT_FALSE(Start().empty()) << "no window appeared";
+    EXPECT_EQ(Folder.Read("Setup.ini"), FreshSettingsFile);
+    kill(Program, SIGTERM);
+    EXPECT_EQ(Stopped(), 0);
+    EXPECT_TRUE(std::filesystem::exists(Folder / "Klavora.log"));
+    EXPECT_EQ(Folder.Read("Klavora.log"), "");
 }
 
 TEST_F(EndToEndTest, KeysAndMousePlayOnTheChosenPortAndFileExitEndsEveryNote)
@@ -130,10 +104,10 @@ TEST_F(EndToEndTest, KeysAndMousePlayOnTheChosenPortAndFileExitEndsEveryNote)
     Mouse(Window, Border + 14, Border + 8, "click 1");
     EXPECT_EQ(Receiver->Received(), TTexts{"80 32 00"});
     Mouse(Window, Border + 14, Border + 12, "click 1");
-    EXPECT_EQ(Run.Stopped(), 0);
+    EXPECT_EQ(Stopped(), 0);
     Xdotool("keyup x");
     EXPECT_TRUE(Receiver->Received().empty());
-    EXPECT_EQ(Run.Folder.Read("Klavora.log"), "");
+    EXPECT_EQ(Folder.Read("Klavora.log"), "");
 }
 
 TEST_F(EndToEndTest, ATerminationSignalEndsEveryNoteStillSounding)
@@ -147,15 +121,15 @@ TEST_F(EndToEndTest, ATerminationSignalEndsEveryNoteStillSounding)
     Xdotool("keydown shift keyup x keyup shift");
     const TTexts Playing = Receiver->Received();
     EXPECT_EQ(Playing, (TTexts{"90 30 67", "90 32 67", "90 37 67"}));
-    Run.Signal(SIGTERM);
-    EXPECT_EQ(Run.Stopped(), 0);
+    kill(Program, SIGTERM);
+    EXPECT_EQ(Stopped(), 0);
     TTexts Everything = Playing;
     const TTexts Ending = Receiver->Received();
     Everything.insert(Everything.end(), Ending.begin(), Ending.end());
     EXPECT_EQ(Ending.size(), 3u);
     EXPECT_TRUE(EveryNoteEnded(Everything));
     Xdotool("keyup z mouseup 1");
-    EXPECT_EQ(Run.Folder.Read("Klavora.log"), "");
+    EXPECT_EQ(Folder.Read("Klavora.log"), "");
 }
 
 namespace {

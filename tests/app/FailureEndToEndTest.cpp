@@ -7,7 +7,7 @@
 
 #include <signal.h>
 
-#include "ProgramOnDisplay.h"
+#include "ProgramRunFixture.h"
 #include "app/DisplayOpeningRoutines.h"
 
 // The real program where something it needs is missing: a display, a sound
@@ -32,7 +32,7 @@ TEST(NoDisplayTest, WithoutAnyDisplayOrWithAnAbsentOneTheProgramSaysSoOnOneLineA
     for (const std::string& Display : {std::string(), Absent}) {
         SCOPED_TRACE("DISPLAY=" + Display);
         TProgramRun Run;
-        Run.Start({{"DISPLAY", Display}, {"WAYLAND_DISPLAY", ""}, {"XDG_SESSION_TYPE", ""}});
+        Run.Start({Display.empty() ? "DISPLAY" : "DISPLAY=" + Display, "WAYLAND_DISPLAY", "XDG_SESSION_TYPE"});
         EXPECT_EQ(Run.Stopped(), 1);
         EXPECT_EQ(Run.StandardError(), std::string(NoDisplayMessage) + "\n");
     }
@@ -56,7 +56,7 @@ protected:
     // the Enter key, as a user would; whether there was one.
     bool DismissBox(std::chrono::milliseconds Limit = 5s)
     {
-        const std::string Box = Run.WindowNamed(ErrorBoxName, Limit);
+        const std::string Box = VisibleWindow(ErrorBoxName, Limit);
         if (Box.empty())
             return false;
         Xdotool("windowactivate --sync " + Box + " key Return");
@@ -75,7 +75,7 @@ protected:
         EXPECT_TRUE(DismissBox()) << "no box for the output that failed to open";
         std::string Window;
         for (int Box = 0; Box < 5 && Window.empty(); ++Box) {
-            Window = Run.WindowNamed(MainWindowName, 1s);
+            Window = VisibleWindow(MainWindowName, 1s);
             if (Window.empty())
                 DismissBox(1s);
         }
@@ -100,13 +100,13 @@ TEST_F(WithoutSoundTest, AKeyOrButtonReleasedWhileItsBoxIsUpEndsItsNote)
     // The Note On fails; the release comes while its box is up, and its Note
     // Off fails in turn once the box is gone.
     Xdotool("keydown z");
-    ASSERT_FALSE(Run.WindowNamed(ErrorBoxName).empty());
+    ASSERT_FALSE(VisibleWindow(ErrorBoxName).empty());
     Xdotool("keyup z");
     EXPECT_TRUE(DismissBox());
     EXPECT_TRUE(DismissBox()) << "the key's release did not end its note";
 
     Mouse(Window, WhiteKeyCentre(3), PianoTop + 70, "mousedown 1");
-    ASSERT_FALSE(Run.WindowNamed(ErrorBoxName).empty());
+    ASSERT_FALSE(VisibleWindow(ErrorBoxName).empty());
     Xdotool("mouseup 1");
     EXPECT_TRUE(DismissBox());
     EXPECT_TRUE(DismissBox()) << "the button's release did not end its note";
@@ -123,7 +123,7 @@ TEST_F(WithoutSoundTest, AStopSignalClosesTheBoxThatIsUpAndTheStopReportsOnTheEr
     Run.Folder.Write("Klavora.log", "left by an earlier run\r\n");
     ASSERT_FALSE(StartPastTheFailedOpen().empty());
     Xdotool("keydown z");
-    ASSERT_FALSE(Run.WindowNamed(ErrorBoxName).empty());
+    ASSERT_FALSE(VisibleWindow(ErrorBoxName).empty());
     Run.Signal(SIGTERM);
     EXPECT_EQ(Run.Stopped(2s), 0);
     Xdotool("keyup z");
@@ -147,7 +147,7 @@ TEST_F(WithoutSoundTest, AStopSignalDuringAStartUpBoxStopsTheModulesAndWritesThe
             std::filesystem::create_directory(Broken.Folder / "Setup.ini.tmp");
         Broken.Folder.Write("Klavora.log", "left by an earlier run\r\n");
         Broken.Start(NoSoundSystem());
-        ASSERT_FALSE(Broken.WindowNamed(ErrorBoxName).empty());
+        ASSERT_FALSE(VisibleWindow(ErrorBoxName).empty());
         Broken.Signal(Case.Signal);
         EXPECT_EQ(Broken.Stopped(2s), 0);
         EXPECT_EQ(Broken.Folder.Read("Klavora.log"), "");
@@ -158,8 +158,8 @@ TEST_F(WithoutSoundTest, EveryStartUpBoxStandsOnTopUncovered)
 {
     Run.Start(NoSoundSystem());
     int Boxes = 0;
-    while (Run.WindowNamed(MainWindowName, 100ms).empty() && Boxes < 5) {
-        const std::string Box = Run.WindowNamed(ErrorBoxName, 5s);
+    while (VisibleWindow(MainWindowName, 100ms).empty() && Boxes < 5) {
+        const std::string Box = VisibleWindow(ErrorBoxName, 5s);
         ASSERT_FALSE(Box.empty()) << "neither a box nor the window showed";
         ++Boxes;
         std::string Why;

@@ -1,7 +1,6 @@
-#include "ProgramOnDisplay.h"
+#include "ProgramRunFixture.h"
 
-#include <gtest/gtest.h>
-
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,9 +14,13 @@
 
 #include <X11/Xlib.h>
 
-namespace {
+#include "midi/LinuxMIDIOutService.h"
+#include "midi/MIDIDevicesRoutines.h"
+#include "support/ProgramFolderRoutines.h"
 
 using namespace std::chrono_literals;
+
+namespace {
 
 // Forks a child that dies with the test program; in the child, the standard
 // streams go to /dev/null unless kept.
@@ -44,6 +47,25 @@ void EndChild(pid_t Child)
         return;
     kill(Child, SIGTERM);
     waitpid(Child, nullptr, 0);
+}
+
+// The name of a window, or of the window its frame holds.
+std::string FrameName(Display* Connection, ::Window Frame)
+{
+    std::string Text;
+    char* Name = nullptr;
+    if (XFetchName(Connection, Frame, &Name) != 0 && Name != nullptr)
+        Text = Name;
+    XFree(Name);
+    ::Window Root = 0;
+    ::Window Parent = 0;
+    ::Window* Children = nullptr;
+    unsigned Count = 0;
+    if (XQueryTree(Connection, Frame, &Root, &Parent, &Children, &Count) != 0)
+        for (unsigned Index = 0; Index < Count && Text.empty(); ++Index)
+            Text = FrameName(Connection, Children[Index]);
+    XFree(Children);
+    return Text;
 }
 
 }
@@ -94,15 +116,18 @@ TVirtualDisplay::~TVirtualDisplay()
     unsetenv("DISPLAY");
 }
 
-std::string Output(const std::string& Command)
+std::string Output(const std::string& Command, int* ExitStatus)
 {
     std::string Text;
+    int Closed = -1;
     if (FILE* Pipe = popen(Command.c_str(), "r")) {
         char Buffer[256];
         while (fgets(Buffer, sizeof Buffer, Pipe) != nullptr)
             Text += Buffer;
-        pclose(Pipe);
+        Closed = pclose(Pipe);
     }
+    if (ExitStatus != nullptr)
+        *ExitStatus = WIFEXITED(Closed) ? WEXITSTATUS(Closed) : -1;
     return Text;
 }
 
@@ -112,33 +137,104 @@ void Xdotool(const std::string& Arguments)
     std::this_thread::sleep_for(60ms);
 }
 
+void ProgramRunTest::SetUp()
+{
+    if (!JACKServerInstalled())
+        GTEST_SKIP() << "jackd is not installed, so the program's MIDI cannot be received here";
+    Server.emplace();
+    ASSERT_TRUE(Server->Runs()) << Server->Problem;
+    ASSERT_FALSE(Display.Name.empty()) << "Xvfb did not start";
+    Receiver.emplace("KlavoraTest", "in");
+}
+
+void ProgramRunTest::TearDown()
+{
+    if (Program > 0) {
+        kill(Program, SIGKILL);
+        waitpid(Program, nullptr, 0);
+    }
+}
+
+int ProgramRunTest::ReceiverPosition()
+{
+    // A folder without a SoundFont: the program's own lists the same devices.
+    SetProgramFolder(Folder.Path());
+    LinuxMIDIOutServiceStart();
+    MIDIDevicesStart();
+    int Position = -1;
+    for (size_t Index = 0; Index < MIDIDevices.Items.size(); ++Index)
+        if (MIDIDevices.Items[Index].Name == Receiver->Name)
+            Position = static_cast<int>(Index);
+    MIDIDevicesStop();
+    LinuxMIDIOutServiceStop();
+    SetProgramFolder("");
+    return Position;
+}
+
+std::string ProgramRunTest::StartProgram(const std::string& Executable, const std::vector<std::string>& Environment)
+{
+    Program = StartExecutable(Executable, Environment);
+    const std::string Window = VisibleWindow(MainWindowName);
+    if (!Window.empty())
+        Xdotool("windowfocus --sync " + Window);
+    return Window;
+}
+
+pid_t StartExecutable(const std::string& Executable, const std::vector<std::string>& Environment,
+                      const std::string& ErrorFile)
+{
+    const pid_t Program = ForkChild(true);
+    if (Program == 0) {
+        unsetenv("QT_QPA_PLATFORM");
+        for (const std::string& Variable : Environment) {
+            const size_t Equals = Variable.find('=');
+            if (Equals == std::string::npos)
+                unsetenv(Variable.c_str());
+            else
+                setenv(Variable.substr(0, Equals).c_str(), Variable.substr(Equals + 1).c_str(), 1);
+        }
+        if (chdir("/") != 0)
+            _exit(127);
+        const int Errors = ErrorFile.empty() ? open("/dev/null", O_WRONLY)
+                                             : open(ErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(Errors, STDERR_FILENO);
+        execl(Executable.c_str(), Executable.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    return Program;
+}
+
+std::string VisibleWindow(const std::string& Name, std::chrono::milliseconds Limit)
+{
+    const auto Deadline = std::chrono::steady_clock::now() + Limit;
+    do {
+        std::string Window = Output("xdotool search --onlyvisible --name '^" + Name + "$' 2>/dev/null");
+        if (!Window.empty())
+            return Window.substr(0, Window.find('\n'));
+        std::this_thread::sleep_for(50ms);
+    } while (std::chrono::steady_clock::now() < Deadline);
+    return {};
+}
+
+int Ended(pid_t& Program, std::chrono::milliseconds Limit)
+{
+    if (Program <= 0)
+        return -1;
+    const auto Deadline = std::chrono::steady_clock::now() + Limit;
+    int Exit = 0;
+    while (waitpid(Program, &Exit, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() >= Deadline)
+            return -1;
+        std::this_thread::sleep_for(20ms);
+    }
+    Program = -1;
+    return WIFEXITED(Exit) ? WEXITSTATUS(Exit) : -1;
+}
+
 void Mouse(const std::string& Window, int X, int Y, const std::string& Action)
 {
     Xdotool("mousemove --window " + Window + " " + std::to_string(X) + " " + std::to_string(Y));
     Xdotool(Action);
-}
-
-namespace {
-
-// The name of a window, or of the window its frame holds.
-std::string FrameName(Display* Connection, ::Window Frame)
-{
-    std::string Text;
-    char* Name = nullptr;
-    if (XFetchName(Connection, Frame, &Name) != 0 && Name != nullptr)
-        Text = Name;
-    XFree(Name);
-    ::Window Root = 0;
-    ::Window Parent = 0;
-    ::Window* Children = nullptr;
-    unsigned Count = 0;
-    if (XQueryTree(Connection, Frame, &Root, &Parent, &Children, &Count) != 0)
-        for (unsigned Index = 0; Index < Count && Text.empty(); ++Index)
-            Text = FrameName(Connection, Children[Index]);
-    XFree(Children);
-    return Text;
-}
-
 }
 
 bool OnTopAndUncovered(const std::string& Window, std::string& Why)
@@ -192,10 +288,10 @@ bool OnTopAndUncovered(const std::string& Window, std::string& Why)
     return Why.empty();
 }
 
-std::vector<std::pair<std::string, std::string>> NoSoundSystem()
+std::vector<std::string> NoSoundSystem()
 {
-    return {{"JACK_DEFAULT_SERVER", "klavora-absent-" + std::to_string(getpid())},
-            {"PULSE_SERVER", "unix:/nonexistent/klavora-pulse"}};
+    return {"JACK_DEFAULT_SERVER=klavora-absent-" + std::to_string(getpid()),
+            "PULSE_SERVER=unix:/nonexistent/klavora-pulse"};
 }
 
 TProgramRun::TProgramRun()
@@ -212,66 +308,13 @@ TProgramRun::~TProgramRun()
     }
 }
 
-void TProgramRun::Start(const std::vector<std::pair<std::string, std::string>>& Environment)
+void TProgramRun::Start(const std::vector<std::string>& Environment)
 {
-    const std::string ErrorFile = Folder / StandardErrorName;
-    Program = ForkChild(true);
-    if (Program == 0) {
-        unsetenv("QT_QPA_PLATFORM");
-        for (const auto& [Variable, Value] : Environment) {
-            if (Value.empty())
-                unsetenv(Variable.c_str());
-            else
-                setenv(Variable.c_str(), Value.c_str(), 1);
-        }
-        if (chdir("/") != 0)
-            _exit(127);
-        const int Errors = open(ErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(Errors, STDERR_FILENO);
-        const std::string Executable = Folder / "klavora";
-        execl(Executable.c_str(), Executable.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-}
-
-std::string TProgramRun::WindowNamed(const std::string& Name, std::chrono::milliseconds Limit) const
-{
-    const auto Deadline = std::chrono::steady_clock::now() + Limit;
-    do {
-        std::string Window = Output("xdotool search --onlyvisible --name '^" + Name + "$' 2>/dev/null");
-        if (!Window.empty())
-            return Window.substr(0, Window.find('\n'));
-        std::this_thread::sleep_for(50ms);
-    } while (std::chrono::steady_clock::now() < Deadline);
-    return {};
-}
-
-std::string TProgramRun::StartAndFocus(const std::vector<std::pair<std::string, std::string>>& Environment)
-{
-    Start(Environment);
-    const std::string Window = WindowNamed(MainWindowName);
-    if (!Window.empty())
-        Xdotool("windowfocus --sync " + Window);
-    return Window;
+    Program = StartExecutable(Folder / "klavora", Environment, Folder / "stderr.txt");
 }
 
 void TProgramRun::Signal(int Number) const
 {
     if (Program > 0)
         kill(Program, Number);
-}
-
-int TProgramRun::Stopped(std::chrono::milliseconds Limit)
-{
-    if (Program <= 0)
-        return -1;
-    const auto Deadline = std::chrono::steady_clock::now() + Limit;
-    int Ended = 0;
-    while (waitpid(Program, &Ended, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() >= Deadline)
-            return -1;
-        std::this_thread::sleep_for(20ms);
-    }
-    Program = -1;
-    return WIFEXITED(Ended) ? WEXITSTATUS(Ended) : -1;
 }
