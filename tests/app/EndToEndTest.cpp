@@ -29,8 +29,7 @@ protected:
         ProgramRunTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
-            std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
+        CopyProgram(Folder.Path());
     }
 
     // Starts the copy and waits for its window; the window's id, or empty.

@@ -180,6 +180,12 @@ std::string ProgramRunTest::StartProgram(const std::string& Executable, const st
     return Window;
 }
 
+void CopyProgram(const std::string& Folder)
+{
+    for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
+        std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder + Name);
+}
+
 pid_t StartExecutable(const std::string& Executable, const std::vector<std::string>& Environment,
                       const std::string& ErrorFile)
 {
@@ -296,8 +302,7 @@ std::vector<std::string> NoSoundSystem()
 
 TProgramRun::TProgramRun()
 {
-    for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
-        std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
+    CopyProgram(Folder.Path());
 }
 
 TProgramRun::~TProgramRun()

@@ -38,6 +38,10 @@ std::string Output(const std::string& Command, int* Status = nullptr);
 // JACK's next cycle time to pass the events on.
 void Xdotool(const std::string& Arguments);
 
+// Copies the built program and the data files it ships with into Folder
+// (ending with a separator).
+void CopyProgram(const std::string& Folder);
+
 // Starts the executable from "/" (the current folder plays no part) with the
 // environment's NAME=value texts set (a bare NAME unsets that variable); its
 // standard error goes to ErrorFile, or nowhere when that is empty. Its id.
