@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <utility>
 
 #include <QCoreApplication>
@@ -9,11 +10,15 @@
 
 // Windows tells a console program of Ctrl+C, Ctrl+Break, a closed console, a
 // logoff and a shutdown through a handler that runs on a thread of its own:
-// the handler only asks the event loop to stop the program, which it then
-// does there, like any other event.
+// the handler only notes the event and asks the event loop to stop the
+// program, which it then does there, like any other event.
 
 namespace {
 
+std::atomic<bool> Received = false;
+std::atomic<bool> Watching = false;
+// One request to the event loop is enough, however many events come.
+std::atomic<bool> Requested = false;
 std::function<void()> StopProgram;
 
 void StopOnEventLoop()
@@ -22,12 +27,17 @@ void StopOnEventLoop()
         StopProgram();
 }
 
+void RequestStop()
+{
+    if (!Requested.exchange(true))
+        QMetaObject::invokeMethod(QCoreApplication::instance(), StopOnEventLoop, Qt::QueuedConnection);
+}
+
 BOOL WINAPI OnConsoleControl(DWORD Event)
 {
-    QCoreApplication* Application = QCoreApplication::instance();
-    if (Application == nullptr)
-        return FALSE;
-    QMetaObject::invokeMethod(Application, StopOnEventLoop, Qt::QueuedConnection);
+    Received = true;
+    if (Watching)
+        RequestStop();
     // Windows ends the process as soon as the handler returns from these:
     // the handler waits instead, and the process ends once the program has
     // stopped in order and returns from main.
@@ -38,17 +48,32 @@ BOOL WINAPI OnConsoleControl(DWORD Event)
 
 }
 
-void StopSignalsStart(std::function<void()> Stop)
+void StopSignalsStart()
 {
-    StopProgram = std::move(Stop);
+    Received = false;
+    Requested = false;
     // A window program has no console of its own: started from one, it
     // listens to that one.
     AttachConsole(ATTACH_PARENT_PROCESS);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
+void StopSignalsWatch(std::function<void()> Stop)
+{
+    StopProgram = std::move(Stop);
+    Watching = true;
+    if (Received)
+        RequestStop();
+}
+
+bool StopSignalReceived()
+{
+    return Received;
+}
+
 void StopSignalsStop()
 {
     SetConsoleCtrlHandler(OnConsoleControl, FALSE);
+    Watching = false;
     StopProgram = nullptr;
 }
