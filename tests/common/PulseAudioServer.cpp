@@ -143,12 +143,12 @@ TSinkRecording::TSinkRecording(const TPulseAudioServer& Server)
     Recorder = Spawn({"parec", "--server=" + Server.Address(), "--device=klavora_null.monitor", "--raw",
                       "--format=float32le", "--rate=48000", "--channels=2", "--latency-msec=5"},
                      Folder / "sink.raw");
-    // Until parec has connected, nothing is recorded.
-    for (int Try = 0; Try < 250; ++Try) {
-        if (Server.Control("list source-outputs").find("parec") != std::string::npos)
-            return;
+    // The null sink renders ahead in long blocks while nothing listens, and
+    // takes parec's short latency only once its current block is over: the
+    // recording starts when the first sound (silence, mostly) has arrived.
+    std::error_code Error;
+    for (int Try = 0; Try < 250 && std::filesystem::file_size(Folder / "sink.raw", Error) == 0; ++Try)
         std::this_thread::sleep_for(20ms);
-    }
 }
 
 TSinkRecording::~TSinkRecording()

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ErrorRecorder.h"
+#include "SoundMeasures.h"
 #include "TemporaryFolder.h"
 #include "core/MIDIMessageRoutines.h"
 #include "midi/LinuxMIDIOutService.h"
@@ -53,23 +54,6 @@ double StrongestFundamental(const std::vector<float>& Samples)
         }
     }
     return Strongest;
-}
-
-// The highest peak of Samples in dBFS.
-double PeakLevel(const std::vector<float>& Samples)
-{
-    float Peak = 0.0f;
-    for (const float Sample : Samples)
-        Peak = std::max(Peak, std::abs(Sample));
-    return 20.0 * std::log10(std::max(Peak, 1e-10f));
-}
-
-double Level(const std::vector<float>& Samples)
-{
-    double Sum = 0.0;
-    for (const float Sample : Samples)
-        Sum += static_cast<double>(Sample) * Sample;
-    return Samples.empty() ? 0.0 : std::sqrt(Sum / static_cast<double>(Samples.size()));
 }
 
 // The share of each of the first six harmonics of Fundamental in the sound.
