@@ -13,9 +13,11 @@
 namespace {
 
 constexpr double PreferredRate = 48000.0;
-// 256 frames in each of 2 periods at 48 kHz: under 11 ms from key to ear.
-constexpr int PeriodFrames = 256;
-constexpr int Periods = 2;
+// The sound buffered ahead (8 ms at 48 kHz), refilled 128 frames (under 3 ms)
+// at a time: a note sounds within about 10 ms, and a busy machine still has
+// time to refill before the buffer runs dry.
+constexpr int BufferFrames = 384;
+constexpr int RequestFrames = 128;
 // Quieter than this (-90 dBFS) counts as silence: no voice and no reverb left.
 constexpr float SilenceLevel = 3.2e-5f;
 
@@ -202,7 +204,7 @@ bool TPulseAudioOutput::Connect()
     const bool Started = StartContext() && StartPlayback();
     pa_threaded_mainloop_unlock(Loop);
     Rate = PreferredRate;
-    LatencyFrames = PeriodFrames * Periods;
+    LatencyFrames = BufferFrames;
     return Started;
 }
 
@@ -239,9 +241,9 @@ bool TPulseAudioOutput::StartPlayback()
     pa_stream_set_write_callback(Playback, OnWritable, this);
     pa_buffer_attr Buffer;
     Buffer.maxlength = static_cast<uint32_t>(-1);
-    Buffer.tlength = PeriodFrames * Periods * FrameBytes;
+    Buffer.tlength = BufferFrames * FrameBytes;
     Buffer.prebuf = static_cast<uint32_t>(-1);
-    Buffer.minreq = PeriodFrames * FrameBytes;
+    Buffer.minreq = RequestFrames * FrameBytes;
     Buffer.fragsize = static_cast<uint32_t>(-1);
     const auto Flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
     if (pa_stream_connect_playback(Playback, nullptr, &Buffer, Flags, nullptr, nullptr) < 0)
@@ -476,15 +478,16 @@ bool TALSAAudioOutput::Connect()
         PCM = nullptr;
         return false;
     }
-    const auto Microseconds = static_cast<unsigned>(PeriodFrames * Periods * 1e6 / PreferredRate);
-    snd_pcm_uframes_t BufferFrames = 0;
+    // ALSA divides the buffer into periods of its own choice.
+    const auto Microseconds = static_cast<unsigned>(BufferFrames * 1e6 / PreferredRate);
+    snd_pcm_uframes_t DeviceBuffer = 0;
     if (snd_pcm_set_params(PCM, SND_PCM_FORMAT_FLOAT, SND_PCM_ACCESS_RW_INTERLEAVED, 2,
                            static_cast<unsigned>(PreferredRate), 1, Microseconds) < 0 ||
-        snd_pcm_get_params(PCM, &BufferFrames, &Period) < 0 || Period == 0)
+        snd_pcm_get_params(PCM, &DeviceBuffer, &Period) < 0 || Period == 0)
         return false;
     Buffer.assign(Period * 2, 0.0f);
     Rate = PreferredRate;
-    LatencyFrames = static_cast<double>(BufferFrames);
+    LatencyFrames = static_cast<double>(DeviceBuffer);
     return true;
 }
 
