@@ -21,18 +21,6 @@ TMIDIDevice* PortAt(const TNoteSettings& Settings)
                                                       : nullptr;
 }
 
-void SendNoteOn(const TNoteSettings& Settings, int32_t Channel, int32_t Note, int32_t Velocity)
-{
-    if (TMIDIDevice* Port = PortAt(Settings))
-        Port->SendNoteOn(Channel, Note, Velocity);
-}
-
-void SendNoteOff(const TNoteSettings& Settings, int32_t Channel, int32_t Note)
-{
-    if (TMIDIDevice* Port = PortAt(Settings))
-        Port->SendNoteOff(Channel, Note, Settings.Fade);
-}
-
 // A modifier inverts its own pedal for one note and ignores the other pedal.
 int32_t VelocityOffset(int32_t Modifier, const TNoteSettings& Settings)
 {
@@ -64,15 +52,42 @@ int32_t IndexOfHeldNote(const TArrayInteger& HeldNotes, int32_t Note)
     return -1;
 }
 
-// Sends a Note Off for every note of the list, last first, emptying it.
-void ReleaseFromLast(TArrayInteger& Notes, const TNoteSettings& Settings)
+bool IsMIDINote(int32_t Note)
 {
-    for (auto Position = static_cast<int32_t>(Notes.size()) - 1; Position >= 0; --Position) {
-        SendNoteOff(Settings, Settings.Channel, Notes[static_cast<size_t>(Position)]);
-        DeleteAt(Notes, Position);
-    }
+    return Note >= 0 && Note <= 127;
 }
 
+}
+
+bool TMIDIPiano::IsSounding(int32_t Note) const
+{
+    return IsMIDINote(Note) && SoundingCounts[static_cast<size_t>(Note)] > 0;
+}
+
+// The bookkeeping goes on whether or not the port took the message, so a
+// note counts as sounding from its Note On until its Note Off.
+void TMIDIPiano::NoteOn(const TNoteSettings& Settings, int32_t Note, int32_t Velocity)
+{
+    if (TMIDIDevice* Port = PortAt(Settings))
+        Port->SendNoteOn(Settings.Channel, Note, Velocity);
+    if (IsMIDINote(Note) && SoundingCounts[static_cast<size_t>(Note)]++ == 0 && Observer != nullptr)
+        Observer->SoundingChanged(Note, true);
+}
+
+void TMIDIPiano::NoteOff(const TNoteSettings& Settings, int32_t Channel, int32_t Note)
+{
+    if (TMIDIDevice* Port = PortAt(Settings))
+        Port->SendNoteOff(Channel, Note, Settings.Fade);
+    if (IsMIDINote(Note) && --SoundingCounts[static_cast<size_t>(Note)] == 0 && Observer != nullptr)
+        Observer->SoundingChanged(Note, false);
+}
+
+void TMIDIPiano::ReleaseFromLast(TArrayInteger& Notes, const TNoteSettings& Settings)
+{
+    for (auto Position = static_cast<int32_t>(Notes.size()) - 1; Position >= 0; --Position) {
+        NoteOff(Settings, Settings.Channel, Notes[static_cast<size_t>(Position)]);
+        DeleteAt(Notes, Position);
+    }
 }
 
 int32_t& TMIDIPiano::SlotNote(TMouseButton Button)
@@ -105,6 +120,13 @@ void TMIDIPiano::Reset()
     MouseSustainedNotes.reserve(ReservedNotes);
     SustainedNotes.reserve(ReservedNotes);
     HeldNotes.reserve(ReservedNotes);
+    for (size_t Note = 0; Note < SoundingCounts.size(); ++Note) {
+        if (SoundingCounts[Note] == 0)
+            continue;
+        SoundingCounts[Note] = 0;
+        if (Observer != nullptr)
+            Observer->SoundingChanged(static_cast<int32_t>(Note), false);
+    }
 }
 
 // Each operation reads the settings once, when it starts: its messages all
@@ -118,7 +140,7 @@ void TMIDIPiano::KeyNoteOn(int32_t Note, int32_t Modifier, bool)
         ReleaseFromLast(SustainedNotes, Settings);
     if (Held != -1)
         return;
-    SendNoteOn(Settings, Settings.Channel, Note, NoteOnVelocity(Modifier, Settings));
+    NoteOn(Settings, Note, NoteOnVelocity(Modifier, Settings));
     HeldNotes.push_back(Note);
 }
 
@@ -130,7 +152,7 @@ void TMIDIPiano::KeyNoteOff(int32_t Note, bool Shift)
     const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
     // Shift at release inverts the Sustain pedal for this note.
     if (Settings.Sustain == Shift)
-        SendNoteOff(Settings, Settings.Channel, Note);
+        NoteOff(Settings, Settings.Channel, Note);
     else
         SustainedNotes.push_back(Note);
     DeleteAt(HeldNotes, Held);
@@ -167,7 +189,7 @@ void TMIDIPiano::MouseNoteOn(TMouseButton Button, TMouseButtons Held, int32_t No
             ReleaseMouseNotes(Settings);
         MouseSustainedNotes.push_back(Note);
     }
-    SendNoteOn(Settings, Settings.Channel, Note, NoteOnVelocity(0, Settings));
+    NoteOn(Settings, Note, NoteOnVelocity(0, Settings));
 }
 
 void TMIDIPiano::MouseNoteOff(TMouseButton Button)
@@ -219,14 +241,14 @@ void TMIDIPiano::ReleaseSlot(TMouseButton Button, const TNoteSettings& Settings)
     int32_t& Note = SlotNote(Button);
     if (Note == -1)
         return;
-    SendNoteOff(Settings, SlotChannel(Button), Note);
+    NoteOff(Settings, SlotChannel(Button), Note);
     Note = -1;
 }
 
 void TMIDIPiano::FlushMouseSustained(const TNoteSettings& Settings)
 {
     for (int32_t Note : MouseSustainedNotes)
-        SendNoteOff(Settings, Settings.Channel, Note);
+        NoteOff(Settings, Settings.Channel, Note);
     MouseSustainedNotes.clear();
 }
 

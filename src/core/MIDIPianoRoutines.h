@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 
@@ -27,6 +28,17 @@ private:
     uint8_t Bits = 0;
 };
 
+// Told when a note starts sounding (its first instance) and when it stops
+// (its last one), right after the message went out. It must neither send nor
+// call the player's operations.
+class TSoundingObserver {
+public:
+    virtual void SoundingChanged(int32_t Note, bool Sounding) = 0;
+
+protected:
+    ~TSoundingObserver() = default;
+};
+
 // The note player: turns note requests from keys and mouse buttons into Note
 // On and Note Off, applies the software pedals, and tracks every note it has
 // started and not yet stopped. It keeps no copy of any setting: the channel,
@@ -42,7 +54,15 @@ struct TMIDIPiano {
     int32_t LeftChannel = -1;
     int32_t MiddleChannel = -1;
     int32_t RightChannel = -1;
+    // How many instances of each note sound now: a note held by a key, by a
+    // mouse button and kept by Sustain counts once for each.
+    std::array<uint32_t, 128> SoundingCounts{};
+    TSoundingObserver* Observer = nullptr;
 
+    // Whether a Note On of the note still waits for its Note Off.
+    bool IsSounding(int32_t Note) const;
+
+    // Forgets every note without sending anything; the observer sees each go silent.
     void Reset();
     // Modifier: +1 accents this note, -1 softens it, 0 leaves the pedals alone.
     void KeyNoteOn(int32_t Note, int32_t Modifier, bool Shift);
@@ -59,6 +79,10 @@ struct TMIDIPiano {
 private:
     int32_t& SlotNote(TMouseButton Button);
     int32_t& SlotChannel(TMouseButton Button);
+    void NoteOn(const TNoteSettings& Settings, int32_t Note, int32_t Velocity);
+    void NoteOff(const TNoteSettings& Settings, int32_t Channel, int32_t Note);
+    // Sends a Note Off for every note of the list, last first, emptying it.
+    void ReleaseFromLast(TArrayInteger& Notes, const TNoteSettings& Settings);
     void ReleaseMouseNotes(const TNoteSettings& Settings);
     // Ends the note a button slot holds, whatever the Sustain pedal.
     void ReleaseSlot(TMouseButton Button, const TNoteSettings& Settings);

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace {
 
@@ -21,6 +23,18 @@ void SetTextColor(QWidget& Widget, QPalette::ColorRole Role, const QColor& Color
     Widget.setPalette(Palette);
 }
 
+}
+
+QColor LitKeyColor(const QPalette& Palette, bool BlackKey)
+{
+    const QColor Highlight = Palette.color(QPalette::Highlight);
+    if (BlackKey)
+        return Highlight.darker(160);
+    // Half way between the highlight and the key's own colour: light on a
+    // light theme, and still apart from the key on a dark one.
+    const QColor Key = Palette.color(QPalette::Button);
+    return QColor((Highlight.red() + Key.red()) / 2, (Highlight.green() + Key.green()) / 2,
+                  (Highlight.blue() + Key.blue()) / 2);
 }
 
 std::optional<TMouseButton> MouseButtonOf(Qt::MouseButton Button)
@@ -137,14 +151,28 @@ void TButton::mouseReleaseEvent(QMouseEvent* Event)
     Event->accept();
 }
 
-void TButton::paintEvent(QPaintEvent* Event)
+void TButton::SetLit(bool On)
 {
-    if (text() != QLatin1String("|")) {
-        QPushButton::paintEvent(Event);
+    if (Lit == On)
+        return;
+    Lit = On;
+    update();
+}
+
+void TButton::paintEvent(QPaintEvent*)
+{
+    if (text() == QLatin1String("|")) {
+        QPainter Painter(this);
+        Painter.fillRect(rect(), Lit ? LitKeyColor(palette(), true) : palette().color(QPalette::WindowText));
         return;
     }
-    QPainter Painter(this);
-    Painter.fillRect(rect(), palette().color(QPalette::WindowText));
+    // The style draws the button as ever; a lit one on the lit colour.
+    QStyleOptionButton Option;
+    initStyleOption(&Option);
+    if (Lit)
+        Option.palette.setColor(QPalette::Button, LitKeyColor(palette(), false));
+    QStylePainter Painter(this);
+    Painter.drawControl(QStyle::CE_PushButton, Option);
 }
 
 TTrackBar::TTrackBar(QWidget* Parent)

@@ -41,14 +41,23 @@ private:
     void ShowRaised();
 };
 
+// The colour of a piano key whose note sounds: a light tint of the style's
+// highlight for a white key, a darker tint of the same hue for a black one.
+QColor LitKeyColor(const QPalette& Palette, bool BlackKey);
+
 // A push button that reports presses and releases of every mouse button and
 // gives the focus back to the window when the pointer leaves it. A button
 // whose caption is "|" is a black piano key and is drawn filled with the
-// window-text colour.
+// window-text colour. A lit button is drawn in the colour of a lit key.
 class TButton : public QPushButton {
     Q_OBJECT
 public:
     TButton(QWidget* Parent, const QString& Caption);
+
+    // A lit key shows that its note sounds; the button repaints only when
+    // the state changes.
+    void SetLit(bool On);
+    bool IsLit() const { return Lit; }
 
 signals:
     void MouseDown(QMouseEvent* Event);
@@ -59,6 +68,9 @@ protected:
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
+
+private:
+    bool Lit = false;
 };
 
 // A horizontal track bar; a mouse button released over it ends that button's note.

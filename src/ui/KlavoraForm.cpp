@@ -67,6 +67,7 @@ void TForm1::FormCreate()
     setFocusPolicy(Qt::StrongFocus);
     CreateControls();
     CreateMenus();
+    MIDIPiano.Observer = this;
     // Coming back from another application also takes the focus back.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
@@ -83,6 +84,8 @@ void TForm1::FormCreate()
 
 void TForm1::FormDestroy()
 {
+    if (MIDIPiano.Observer == this)
+        MIDIPiano.Observer = nullptr;
     MIDIPiano.StopAll();
 }
 
@@ -225,7 +228,7 @@ void TForm1::ApplySettings(bool Initial)
     PresentVoiceList(ComboBox3, Initial);
     ComboBox5Change();
     PresentOctaveButtons(OctaveButtons, -1);
-    PresentPianoKeys(PianoKeys);
+    PresentKeys();
     PresentVolumeBar(TrackBar1);
     PresentVelocityBar(TrackBar2);
     PresentSustainButton(Button22, Initial);
@@ -374,7 +377,19 @@ void TForm1::Button1MouseDown()
 void TForm1::o1MouseDown(QPushButton* Button)
 {
     PresentOctaveButtons(OctaveButtons, Button->objectName().mid(1).toInt());
-    PresentPianoKeys(PianoKeys);
+    PresentKeys();
+}
+
+void TForm1::PresentKeys()
+{
+    LowestKeyNote = PresentPianoKeys(PianoKeys);
+}
+
+void TForm1::SoundingChanged(int32_t Note, bool Sounding)
+{
+    const int32_t Offset = Note - LowestKeyNote;
+    if (InRange(Offset, 0, static_cast<int32_t>(PianoKeys.size()) - 1))
+        PianoKeys[static_cast<size_t>(Offset)]->SetLit(Sounding);
 }
 
 void TForm1::Button3MouseDown()

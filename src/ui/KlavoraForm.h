@@ -14,8 +14,9 @@ class QMenu;
 // The main window of the keyboard controller. Every control's choice goes to
 // the settings store at once; what sounds is tracked by the note player; the
 // ports belong to the device list. No control ever holds the keyboard focus,
-// so every PC key reaches FormKeyDown and FormKeyUp and plays.
-class TForm1 : public QWidget {
+// so every PC key reaches FormKeyDown and FormKeyUp and plays. Each piano key
+// is lit while its note sounds.
+class TForm1 : public QWidget, private TSoundingObserver {
     Q_OBJECT
 public:
     TForm1();
@@ -37,7 +38,7 @@ public:
     QGroupBox* GroupBox17;
     std::array<QPushButton*, 8> OctaveButtons;
     QGroupBox* GroupBox13;
-    std::array<QPushButton*, 25> PianoKeys;
+    std::array<TButton*, 25> PianoKeys;
     QGroupBox* GroupBox14;
     TButton* Button24;
     TButton* Button22;
@@ -101,6 +102,9 @@ private:
     TComboBox* CreateComboBox(QWidget* Parent, const char* Name, const QRect& Geometry);
     TTrackBar* CreateTrackBar(QWidget* Parent, const char* Name);
     void OpenPopupMenu(QMenu* Menu, QWidget* Label);
+    void PresentKeys();
+    // Lights or darkens the key of the note, if the keys show it.
+    void SoundingChanged(int32_t Note, bool Sounding) override;
     // Releases the notes of the PC keys still down, as their releases would
     // without Shift: once the window loses the keyboard their releases never come.
     void ReleaseKeysDown();
@@ -118,6 +122,9 @@ private:
     std::array<TKeyDown, MaxKeysDown> KeysDown{};
     size_t KeysDownCount = 0;
     TKeyDown* FindKeyDown(uint16_t Key);
+
+    // The note of Piano0 at the octave the keys show.
+    int32_t LowestKeyNote = 0;
 };
 
 extern TForm1* Form1;

@@ -9,8 +9,10 @@
 
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
+#include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/RangeRoutines.h"
+#include "ui/KlavoraControls.h"
 
 namespace {
 
@@ -268,11 +270,15 @@ void PresentDeviceList(QComboBox* List, bool Initial)
     OpenDeviceAt(List->currentIndex());
 }
 
-void PresentPianoKeys(std::span<QPushButton* const> Keys)
+int32_t PresentPianoKeys(std::span<TButton* const> Keys)
 {
-    const int32_t Octave = KeyboardConfig.GetOctave();
-    for (QPushButton* Key : Keys)
-        Key->setToolTip(Text(NoteName(PianoKeyOffset(*Key) + 12 * Octave)));
+    const int32_t Lowest = 12 * KeyboardConfig.GetOctave();
+    for (TButton* Key : Keys) {
+        const int32_t Note = PianoKeyOffset(*Key) + Lowest;
+        Key->setToolTip(Text(NoteName(Note)));
+        Key->SetLit(MIDIPiano.IsSounding(Note));
+    }
+    return Lowest;
 }
 
 void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed)

@@ -11,6 +11,7 @@ class QObject;
 class QPushButton;
 class QSlider;
 class QWidget;
+class TButton;
 
 // The routines that bind the main window's controls to the settings store.
 // Each fills its control on the first call, writes the control's value back
@@ -48,7 +49,8 @@ void PresentGroupList(QComboBox* List, bool Initial);
 void PresentVoiceList(QComboBox* List, bool Initial);
 void PresentChannelList(QComboBox* List);
 void PresentDeviceList(QComboBox* List, bool Initial);
-// Keys in the order Piano0 .. Piano24.
-void PresentPianoKeys(std::span<QPushButton* const> Keys);
+// Keys in the order Piano0 .. Piano24, each lit while its note sounds.
+// Returns the note of Piano0.
+int32_t PresentPianoKeys(std::span<TButton* const> Keys);
 // Buttons in the order "1" .. "8"; Pressed is 1..8, or -1 for none.
 void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed);

@@ -221,3 +221,21 @@ TEST_F(PianoFixture, MessagesGoToThePortAndChannelStoredAtTheMomentTheyAreSent)
     MIDIPiano.KeyNoteOn(61, 0, false);
     EXPECT_EQ(Service.SentTo(1), (std::vector<uint32_t>{0x213C83, 0x323D93}));
 }
+
+TEST_F(PianoFixture, ResetSilencesEveryNoteForTheObserverAndSendsNothing)
+{
+    TSoundingRecorder Recorder;
+    MIDIPiano.Observer = &Recorder;
+    MIDIPiano.KeyNoteOn(70, 0, false);
+    MIDIPiano.MouseNoteOn(Right, {Right}, 30);
+    // A note beyond MIDI is sent clamped but lights nothing.
+    MIDIPiano.KeyNoteOn(300, 0, false);
+    EXPECT_FALSE(MIDIPiano.IsSounding(300));
+    EXPECT_FALSE(MIDIPiano.IsSounding(-1));
+    Recorder.Changes.clear();
+    MIDIPiano.Reset();
+    EXPECT_EQ(Recorder.Changes, (TTexts{"-30", "-70"}));
+    EXPECT_EQ(Sent().size(), 3u);
+    EXPECT_FALSE(MIDIPiano.IsSounding(70));
+    MIDIPiano.Observer = nullptr;
+}

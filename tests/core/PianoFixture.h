@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -52,3 +53,19 @@ protected:
 };
 
 using TTexts = std::vector<std::string>;
+
+// What the player tells its observer, as "+60" when a note starts sounding
+// and "-60" when it stops; a note told the same twice is a failure.
+class TSoundingRecorder : public TSoundingObserver {
+public:
+    void SoundingChanged(int32_t Note, bool Sounding) override
+    {
+        Changes.push_back((Sounding ? "+" : "-") + std::to_string(Note));
+        if (Lit.at(static_cast<size_t>(Note)) == Sounding)
+            ADD_FAILURE() << "note " << Note << " told " << (Sounding ? "sounding" : "silent") << " twice";
+        Lit.at(static_cast<size_t>(Note)) = Sounding;
+    }
+
+    TTexts Changes;
+    std::array<bool, 128> Lit{};
+};

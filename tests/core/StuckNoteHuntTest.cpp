@@ -27,11 +27,13 @@ public:
             const auto Key = std::make_tuple(Message.DeviceID, Status & 0x0F, Note);
             if ((Status & 0xF0) == 0x90) {
                 ++Count[Key];
+                ++NoteCount[static_cast<size_t>(Note)];
             } else if ((Status & 0xF0) == 0x80) {
                 ASSERT_GT(Count[Key], 0) << "a Note Off that answers no sounding note: device "
                                          << Message.DeviceID << " channel " << (Status & 0x0F) + 1
                                          << " note " << Note;
                 --Count[Key];
+                --NoteCount[static_cast<size_t>(Note)];
             }
         }
     }
@@ -44,15 +46,42 @@ public:
         return Total;
     }
 
+    // Whether the note sounds on any device and channel.
+    bool Sounds(int32_t Note) const { return NoteCount[static_cast<size_t>(Note)] > 0; }
+
 private:
     size_t Read = 0;
     std::map<std::tuple<int32_t, uint32_t, int32_t>, int> Count;
+    std::array<int, 128> NoteCount{};
 };
 
 class StuckNoteHunt : public PianoFixture {
 protected:
     std::mt19937 Random;
     TSoundingNotes Receiver;
+    TSoundingRecorder Recorder;
+
+    void SetUp() override
+    {
+        PianoFixture::SetUp();
+        MIDIPiano.Observer = &Recorder;
+    }
+
+    void TearDown() override
+    {
+        MIDIPiano.Observer = nullptr;
+        PianoFixture::TearDown();
+    }
+
+    // The player, its observer and the wire agree on every note that sounds.
+    void CheckSoundingNotes()
+    {
+        Recorder.Changes.clear();
+        for (int32_t Note = 0; Note < 128; ++Note) {
+            ASSERT_EQ(Recorder.Lit[static_cast<size_t>(Note)], Receiver.Sounds(Note)) << "note " << Note;
+            ASSERT_EQ(MIDIPiano.IsSounding(Note), Receiver.Sounds(Note)) << "note " << Note;
+        }
+    }
 
     int32_t Pick(int32_t Low, int32_t High) { return std::uniform_int_distribution<int32_t>(Low, High)(Random); }
     bool Coin() { return Pick(0, 1) == 1; }
@@ -156,6 +185,7 @@ TEST_F(StuckNoteHunt, RandomPlayingNeverLeavesANoteSoundingAfterStopAll)
         for (int Operation = 0; Operation < Operations; ++Operation) {
             Step();
             Receiver.Follow(Service);
+            CheckSoundingNotes();
             if (HasFatalFailure())
                 return;
         }

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -31,6 +33,18 @@ std::vector<TCallKind> Kinds(const std::vector<TRecordingMIDIOutService::TCall>&
         Result.push_back(Call.Kind);
     return Result;
 }
+
+// The offsets of the piano keys that are lit.
+std::vector<int> LitKeys()
+{
+    std::vector<int> Lit;
+    for (int Offset = 0; Offset < 25; ++Offset)
+        if (Form1->PianoKeys[Offset]->IsLit())
+            Lit.push_back(Offset);
+    return Lit;
+}
+
+using TOffsets = std::vector<int>;
 
 struct TPlacement {
     const char* Name;
@@ -521,4 +535,121 @@ TEST_F(FormTest, AListPopUpTakingTheKeysReleasesTheKeysDown)
     PressKey(Qt::Key_Z, ScanZ);
     EXPECT_EQ(Sent().back(), "90 30 67");
     EXPECT_EQ(Form1->ComboBox2->currentIndex(), 0);
+}
+
+TEST_F(FormTest, PCKeysLightTheirKeysUntilTheirNoteOffsAndSustainKeepsThemLit)
+{
+    CreateForm();
+    PressKey(Qt::Key_Z, ScanZ);
+    PressKey(Qt::Key_2, ScanDigit2);
+    EXPECT_EQ(LitKeys(), (TOffsets{0, 13}));
+    SendKey(QEvent::KeyPress, Qt::Key_Z, ScanZ, Qt::NoModifier, true);
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(LitKeys(), TOffsets{13});
+    // Shift at release keeps the note until the next key after all keys are up.
+    ReleaseKey(Qt::Key_2, ScanDigit2, Qt::ShiftModifier);
+    EXPECT_EQ(LitKeys(), TOffsets{13});
+    PressKey(Qt::Key_X, ScanX);
+    EXPECT_EQ(LitKeys(), TOffsets{2});
+    ReleaseKey(Qt::Key_X, ScanX);
+    EXPECT_TRUE(LitKeys().empty());
+
+    // Sustain keeps released notes lit until the space bar.
+    Click(Form1->Button22);
+    PressKey(Qt::Key_Z, ScanZ);
+    PressKey(Qt::Key_X, ScanX);
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    ReleaseKey(Qt::Key_X, ScanX);
+    EXPECT_EQ(LitKeys(), (TOffsets{0, 2}));
+    PressKey(Qt::Key_Space, ScanSpace);
+    EXPECT_TRUE(LitKeys().empty());
+
+    // A note above the keys sounds and lights nothing.
+    PressKey(Qt::Key_Tab, ScanTab);
+    EXPECT_TRUE(MIDIPiano.IsSounding(48 + 25));
+    EXPECT_TRUE(LitKeys().empty());
+
+    // Keys still down when the window loses the keyboard are released.
+    Click(Form1->Button22);
+    PressKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(LitKeys(), TOffsets{0});
+    QWidget Other;
+    Other.show();
+    Other.activateWindow();
+    QApplication::processEvents();
+    EXPECT_TRUE(LitKeys().empty());
+}
+
+TEST_F(FormTest, EachMouseButtonLightsTheKeyItHoldsAndAKeyStaysLitWhileAnyOfItsNotesSounds)
+{
+    CreateForm();
+    MousePress(Form1->PianoKeys[0], Qt::LeftButton);
+    MousePress(Form1->PianoKeys[3], Qt::MiddleButton);
+    MousePress(Form1->PianoKeys[7], Qt::RightButton);
+    EXPECT_EQ(LitKeys(), (TOffsets{0, 3, 7}));
+    MouseRelease(Form1->PianoKeys[3], Qt::MiddleButton);
+    EXPECT_EQ(LitKeys(), (TOffsets{0, 7}));
+    MouseRelease(Form1->PianoKeys[7], Qt::RightButton);
+    EXPECT_EQ(LitKeys(), TOffsets{0});
+
+    // Z plays the note the left button holds: the key stays lit until both end.
+    PressKey(Qt::Key_Z, ScanZ);
+    MouseRelease(Form1->PianoKeys[0], Qt::LeftButton);
+    EXPECT_EQ(LitKeys(), TOffsets{0});
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_TRUE(LitKeys().empty());
+
+    // Under Sustain a mouse note stays lit until the next fresh click or "All Notes Off".
+    Click(Form1->Button22);
+    Click(Form1->PianoKeys[24]);
+    EXPECT_EQ(LitKeys(), TOffsets{24});
+    Click(Form1->PianoKeys[22]);
+    EXPECT_EQ(LitKeys(), TOffsets{22});
+    Click(Form1->Button4);
+    EXPECT_TRUE(LitKeys().empty());
+}
+
+TEST_F(FormTest, EverythingThatStopsAllNotesDarkensEveryKey)
+{
+    CreateForm();
+    const std::pair<const char*, std::function<void()>> Stops[] = {
+        {"channel", [&] { Choose(Form1->ComboBox5, 2); }},
+        {"voice", [&] { Choose(Form1->ComboBox3, 1); }},
+        {"device", [&] { Choose(Form1->ComboBox1, 1); }},
+        {"Reset", [&] { Click(Form1->Button2); }},
+        {"File menu", [&] {
+             MousePress(Form1->StaticText1, Qt::LeftButton);
+             Form1->PopupMenu1->hide();
+         }},
+    };
+    for (const auto& [Name, Stop] : Stops) {
+        SCOPED_TRACE(Name);
+        PressKey(Qt::Key_Z, ScanZ);
+        PressKey(Qt::Key_X, ScanX);
+        ReleaseKey(Qt::Key_X, ScanX, Qt::ShiftModifier);
+        MousePress(Form1->PianoKeys[4], Qt::LeftButton);
+        ASSERT_EQ(LitKeys(), (TOffsets{0, 2, 4}));
+        Stop();
+        EXPECT_TRUE(LitKeys().empty());
+        MouseRelease(Form1->PianoKeys[4], Qt::LeftButton);
+        ReleaseKey(Qt::Key_Z, ScanZ);
+    }
+    delete Form1;
+    Form1 = nullptr;
+    EXPECT_EQ(MIDIPiano.Observer, nullptr);
+}
+
+TEST_F(FormTest, AnOctaveChangeShowsAHeldNoteAtItsOwnKeyOrOnNone)
+{
+    CreateForm();
+    PressKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(LitKeys(), TOffsets{0});
+    Click(Form1->OctaveButtons[3]);
+    EXPECT_EQ(LitKeys(), TOffsets{12});
+    Click(Form1->OctaveButtons[6]);
+    EXPECT_TRUE(LitKeys().empty());
+    Click(Form1->OctaveButtons[4]);
+    EXPECT_EQ(LitKeys(), TOffsets{0});
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_TRUE(LitKeys().empty());
 }
