@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include <malloc.h>
+
 #include "midi/MIDIOutService.h"
 #include "midi/SoundSystemRoutines.h"
 
@@ -22,6 +24,11 @@ constexpr double Gain = 3.5;
 constexpr float Ceiling = 0.891f;
 constexpr double HoldSeconds = 0.025;
 constexpr double ReleaseSeconds = 0.15;
+
+// Voices sounding at once: a ten-note chord of a voice that layers five
+// samples per note, with the release of the chord before it. FluidSynth's
+// 256 would hold 2 MiB more for voices that never sound.
+constexpr int Polyphony = 128;
 
 // Enough for what a player sends while a large SoundFont loads, so that
 // sending does not allocate.
@@ -110,6 +117,12 @@ bool TSynthesizerPort::StartSynth(double SampleRate)
         return false;
     fluid_settings_setnum(Settings, "synth.sample-rate", SampleRate);
     fluid_settings_setnum(Settings, "synth.gain", Gain);
+    fluid_settings_setint(Settings, "synth.polyphony", Polyphony);
+    // Only the samples of the instruments chosen on some channel stay in
+    // memory (the piano and the drum kit: under 1 MiB of the 6 MiB of a
+    // General MIDI SoundFont); the others are read when an instrument is
+    // chosen.
+    fluid_settings_setint(Settings, "synth.dynamic-sample-loading", 1);
     Synth = new_fluid_synth(Settings);
     if (Synth == nullptr)
         return false;
@@ -121,6 +134,9 @@ bool TSynthesizerPort::StartSynth(double SampleRate)
 void TSynthesizerPort::LoadSoundFont(const std::string& SoundFont)
 {
     const bool Loaded = fluid_synth_sfload(Synth, SoundFont.c_str(), 1) != FLUID_FAILED;
+    // What reading the SoundFont needed only while reading goes back to the
+    // system (some MiB the allocator would otherwise keep).
+    malloc_trim(0);
     std::lock_guard Lock(LoadMutex);
     if (Loaded && !Waiting.empty()) {
         for (const TShortMessageBytes& Message : Waiting)
