@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -10,14 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "JACKReceiver.h"
 #include "JACKServer.h"
-#include "TemporaryFolder.h"
+#include "ProgramUnderTest.h"
 #include "midi/LinuxMIDIOutService.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ProgramFolderRoutines.h"
@@ -31,62 +27,6 @@ namespace {
 using namespace std::chrono_literals;
 using TTexts = std::vector<std::string>;
 
-// An X server of the test's own; DISPLAY names it while it lives.
-class TVirtualDisplay {
-public:
-    TVirtualDisplay()
-    {
-        int Pipe[2];
-        if (pipe(Pipe) != 0)
-            return;
-        Server = fork();
-        if (Server == 0) {
-            close(Pipe[0]);
-            const std::string Fd = std::to_string(Pipe[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1280x1024x24",
-                   static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(Pipe[1]);
-        std::string Number;
-        char Byte;
-        while (read(Pipe[0], &Byte, 1) == 1 && Byte != '\n')
-            Number += Byte;
-        close(Pipe[0]);
-        if (!Number.empty()) {
-            Name = ":" + Number;
-            setenv("DISPLAY", Name.c_str(), 1);
-        }
-    }
-
-    ~TVirtualDisplay()
-    {
-        if (Server > 0) {
-            kill(Server, SIGTERM);
-            waitpid(Server, nullptr, 0);
-        }
-        unsetenv("DISPLAY");
-    }
-
-    std::string Name;
-
-private:
-    pid_t Server = -1;
-};
-
-// The output of a shell command run on the display.
-std::string Output(const std::string& Command)
-{
-    std::string Text;
-    if (FILE* Pipe = popen(Command.c_str(), "r")) {
-        char Buffer[256];
-        while (fgets(Buffer, sizeof Buffer, Pipe) != nullptr)
-            Text += Buffer;
-        pclose(Pipe);
-    }
-    return Text;
-}
-
 void Xdotool(const std::string& Arguments)
 {
     ASSERT_EQ(std::system(("xdotool " + Arguments + " >/dev/null 2>&1").c_str()), 0) << Arguments;
@@ -94,7 +34,7 @@ void Xdotool(const std::string& Arguments)
     std::this_thread::sleep_for(60ms);
 }
 
-class EndToEndTest : public testing::Test {
+class EndToEndTest : public testing::Test, protected TProgramUnderTest {
 protected:
     void SetUp() override
     {
@@ -103,18 +43,11 @@ protected:
         Server.emplace();
         ASSERT_TRUE(Server->Runs()) << Server->Problem;
         ASSERT_FALSE(Display.Name.empty()) << "Xvfb did not start";
-        for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
-            std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
         Receiver.emplace("KlavoraTest", "in");
     }
 
-    void TearDown() override
-    {
-        if (Program > 0) {
-            kill(Program, SIGKILL);
-            waitpid(Program, nullptr, 0);
-        }
-    }
+    // The program goes before the display and the JACK server it uses.
+    void TearDown() override { End(); }
 
     // The receiver's position in the device list the program will build.
     int ReceiverPosition()
@@ -132,33 +65,6 @@ protected:
         return Position;
     }
 
-    // Starts the program from another folder (the current one plays no part)
-    // and waits for its window; the window's id, or empty.
-    std::string Start()
-    {
-        Program = fork();
-        if (Program == 0) {
-            unsetenv("QT_QPA_PLATFORM");
-            if (chdir("/") != 0)
-                _exit(127);
-            const int Null = open("/dev/null", O_WRONLY);
-            dup2(Null, STDERR_FILENO);
-            const std::string Executable = Folder / "klavora";
-            execl(Executable.c_str(), Executable.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        for (int Try = 0; Try < 100; ++Try) {
-            std::string Window = Output("xdotool search --onlyvisible --name '^Klavora Lite v2.9$' 2>/dev/null");
-            if (!Window.empty()) {
-                Window.erase(Window.find('\n'));
-                Xdotool("windowfocus --sync " + Window);
-                return Window;
-            }
-            std::this_thread::sleep_for(50ms);
-        }
-        return {};
-    }
-
     // Chooses the receiver as the output device, as a user would in Setup.ini,
     // and starts the program; the window's id, or empty.
     std::string StartOnTheReceiver()
@@ -170,16 +76,6 @@ protected:
         return Start();
     }
 
-    // Waits for the program to end; its exit status.
-    int Stopped()
-    {
-        int Status = -1;
-        for (int Try = 0; Try < 100 && waitpid(Program, &Status, WNOHANG) == 0; ++Try)
-            std::this_thread::sleep_for(50ms);
-        Program = -1;
-        return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    }
-
     // Clicks (or presses) a button at a point of the window's client area.
     void Mouse(const std::string& Window, int X, int Y, const std::string& Action)
     {
@@ -189,9 +85,7 @@ protected:
 
     std::optional<TJACKServer> Server;
     TVirtualDisplay Display;
-    TTemporaryFolder Folder;
     std::optional<TReceiver> Receiver;
-    pid_t Program = -1;
 };
 
 // Where the window's controls are, from their tabled geometry and the 5-pixel border.

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include "ProgramUnderTest.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -53,18 +55,6 @@ void End(pid_t& Child, int Signal)
     kill(Child, Signal);
     waitpid(Child, nullptr, 0);
     Child = 0;
-}
-
-std::string Run(const std::string& Command)
-{
-    std::string Text;
-    if (FILE* Pipe = popen(Command.c_str(), "r")) {
-        char Buffer[512];
-        while (fgets(Buffer, sizeof Buffer, Pipe) != nullptr)
-            Text += Buffer;
-        pclose(Pipe);
-    }
-    return Text;
 }
 
 }
@@ -135,7 +125,7 @@ void TPulseAudioServer::Kill()
 
 std::string TPulseAudioServer::Control(const std::string& Arguments) const
 {
-    return Run("pactl --server=" + Address() + " " + Arguments + " 2>/dev/null");
+    return CommandOutput("pactl --server=" + Address() + " " + Arguments + " 2>/dev/null");
 }
 
 TSinkRecording::TSinkRecording(const TPulseAudioServer& Server)
@@ -146,8 +136,12 @@ TSinkRecording::TSinkRecording(const TPulseAudioServer& Server)
     // The null sink renders ahead in long blocks while nothing listens, and
     // takes parec's short latency only once its current block is over: the
     // recording starts when the first sound (silence, mostly) has arrived.
-    std::error_code Error;
-    for (int Try = 0; Try < 250 && std::filesystem::file_size(Folder / "sink.raw", Error) == 0; ++Try)
+    const auto Heard = [this] {
+        std::error_code Error;
+        const auto Size = std::filesystem::file_size(Folder / "sink.raw", Error);
+        return !Error && Size > 0;
+    };
+    for (int Try = 0; Try < 250 && !Heard(); ++Try)
         std::this_thread::sleep_for(20ms);
 }
 
@@ -174,7 +168,7 @@ std::vector<float> TSinkRecording::Samples() const
 double TSinkRecording::PeakLevel() const
 {
     const std::string Statistics =
-        Run("sox -t raw -r 48000 -e floating-point -b 32 -c 2 " + Folder / "sink.raw" + " -n stats 2>&1");
+        CommandOutput("sox -t raw -r 48000 -e floating-point -b 32 -c 2 " + Folder / "sink.raw" + " -n stats 2>&1");
     const size_t Line = Statistics.find("Pk lev dB");
     return Line == std::string::npos ? -1000.0 : std::strtod(Statistics.c_str() + Line + 9, nullptr);
 }
