@@ -23,9 +23,9 @@ public:
 // one; OpenAudioOutput picks it by name. TRenderedOutput stands in for a
 // sound system where the sound is only drawn.
 //
-// Threads: one thread calls Open, Wake and the destructor; the sound system's
-// audio thread pulls; a worker of the output's own pauses and resumes, so
-// that Wake never waits.
+// Threads: one thread opens and destroys the output; Wake may come from any
+// thread; the sound system's audio thread pulls; a worker of the output's own
+// pauses and resumes, so that Wake never waits.
 class TAudioOutput {
 public:
     explicit TAudioOutput(TAudioSource& Source) : Source(Source) {}
@@ -36,7 +36,8 @@ public:
     // Connects to the sound system, paused, and starts the worker; false
     // when the sound system cannot be reached.
     bool Open();
-    // Something was handed to the source: a paused output resumes. Never waits.
+    // Something was handed to the source: a paused output resumes. Never
+    // waits, never allocates.
     void Wake();
     // Whether the sound system went away (its server stopped, its device
     // was unplugged); the output then stays silent for good.

@@ -16,7 +16,7 @@
 // The name the built-in synthesizer has among the output devices.
 inline constexpr const char* SynthesizerName = "Klavora Synthesizer";
 
-// The audio drivers the built-in synthesizer tries, in order: PulseAudio
+// The audio outputs the built-in synthesizer tries, in order: PulseAudio
 // (which PipeWire also serves), then ALSA, then a running JACK server.
 inline const std::vector<std::string> SynthesizerAudioDrivers = {"pulseaudio", "alsa", "jack"};
 
@@ -56,8 +56,7 @@ public:
 
     // The audio driver that plays the sound; empty when rendered only.
     const std::string& AudioDriver() const { return DriverName; }
-    // The audio latency the driver was asked for, in seconds: frames per
-    // period times periods, over the sample rate.
+    // The audio latency the output asked of its sound system, in seconds.
     double ConfiguredLatency() const;
 
 private:
