@@ -2,8 +2,9 @@ BUILD_DIR ?= build
 GENERATOR ?= Ninja
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: all setup configure build test run bench fuzz clean
+.PHONY: all setup configure build test run bench fuzz install package clean
 
 all: build
 
@@ -21,6 +22,15 @@ test: build
 
 run: build
 	@$(BUILD_DIR)/klavora
+
+# Installs the program, its data files, desktop entry, icons, AppStream
+# metadata and manual page under PREFIX (DESTDIR is honoured).
+install: build
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+# The Debian package, in $(BUILD_DIR).
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 bench: build
 	@$(BUILD_DIR)/bench/klavora_bench

@@ -31,7 +31,7 @@
 #include <unistd.h>
 
 #include "MonitorListener.h"
-#include "ProgramUnderTest.h"
+#include "VirtualDisplay.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ std::string StatusLine(pid_t Program, const std::string& Name)
 
 bool OutputCorked()
 {
-    return CommandOutput("pactl list sink-inputs 2>/dev/null").find("Corked: yes") != std::string::npos;
+    return Output("pactl list sink-inputs 2>/dev/null").find("Corked: yes") != std::string::npos;
 }
 
 void Report(const char* What, std::vector<double> Delays, size_t Played)
@@ -98,7 +98,7 @@ int main(int Argc, char** Argv)
         execl(Argv[1], Argv[1], static_cast<char*>(nullptr));
         _exit(127);
     }
-    std::string Window = CommandOutput("timeout 10 xdotool search --sync --onlyvisible --name '^Klavora Lite v2.9$'");
+    std::string Window = Output("timeout 10 xdotool search --sync --onlyvisible --name '^Klavora Lite v2.9$'");
     Display* X = XOpenDisplay(nullptr);
     if (Window.empty() || X == nullptr) {
         std::fprintf(stderr, "no window appeared\n");
@@ -143,7 +143,7 @@ int main(int Argc, char** Argv)
     Report("key to sound after the output paused", SoundDelays(Ear, AfterPause), AfterPause.size());
     std::printf("CPU time while paused for 10 s: %.0f ms\n", IdleCPU);
     std::printf("resident memory: %s\n", StatusLine(Program, "VmRSS:").c_str() + 6);
-    const std::string Inputs = CommandOutput("pactl list sink-inputs 2>/dev/null | grep -E 'application.name|media.name'");
+    const std::string Inputs = Output("pactl list sink-inputs 2>/dev/null | grep -E 'application.name|media.name'");
     std::printf("stream: %s", Inputs.empty() ? "none\n" : Inputs.c_str());
     kill(Program, SIGTERM);
     waitpid(Program, nullptr, 0);

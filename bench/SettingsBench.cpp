@@ -4,6 +4,7 @@
 #include "LatencyCounters.h"
 #include "TemporaryFolder.h"
 #include "config/KlavoraConfigRoutines.h"
+#include "config/ProfileFile.h"
 
 namespace {
 
@@ -44,3 +45,28 @@ static void SettingsOfOneNote(benchmark::State& State)
         Latency.Time([] { benchmark::DoNotOptimize(KeyboardConfig.GetNoteSettings()); });
 }
 BENCHMARK(SettingsOfOneNote)->Iterations(20000);
+
+// A note's settings from a 60 MB settings file (a file grown by some other
+// program): Arg 0 is the settings store itself, which treats a file over
+// 1 MiB as one that cannot be read; Arg 1 reads the same file as a profile
+// file of any other kind, whole, as every note would without that limit.
+static void SettingsOfOneNoteFromASixtyMegabyteFile(benchmark::State& State)
+{
+    TErrorRecorder Errors;
+    TTemporaryProgramFolder Folder(KLAVORA_PROGRAM_DIR);
+    Folder.Write("Setup.ini", "[Keyboard]\nChannel=5\n" + std::string(60'000'000, '\n'));
+    KlavoraConfigStart();
+    const bool WholeFile = State.range(0) == 1;
+    TLatencyCounters Latency(State);
+    for (auto _ : State)
+        Latency.Time([&] {
+            if (WholeFile) {
+                const TProfileSnapshot Whole(Folder / "Setup.ini", ProfileSizeLimit);
+                benchmark::DoNotOptimize(Whole.ReadInteger("Keyboard", "Channel", 0));
+            } else {
+                benchmark::DoNotOptimize(KeyboardConfig.GetNoteSettings());
+            }
+        });
+}
+BENCHMARK(SettingsOfOneNoteFromASixtyMegabyteFile)->Arg(0)->Iterations(2000);
+BENCHMARK(SettingsOfOneNoteFromASixtyMegabyteFile)->Arg(1)->Iterations(20);

@@ -1,6 +1,8 @@
 #include "app/KlavoraProgram.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QIcon>
 
 #include "app/StopSignalRoutines.h"
 #include "config/KlavoraConfigRoutines.h"
@@ -52,9 +54,20 @@ void ShowAbout()
 
 void ConnectHelpMenu()
 {
-    QObject::connect(Form1, &TForm1::Help1Click, [] { ShellOpenIn(ProgramFolder(), "Readme.txt"); });
+    QObject::connect(Form1, &TForm1::Help1Click, [] { ShellOpenIn(DataFolder(), "Readme.txt"); });
     QObject::connect(Form1, &TForm1::ProductHomepage1Click, [] { ShellOpen(HomePageAddress); });
     QObject::connect(Form1, &TForm1::About1Click, ShowAbout);
+}
+
+// The program's icon at every size it was rendered at, for the window's frame
+// and the task bar.
+QIcon ProgramIcon()
+{
+    QIcon Icon;
+    const QDir Icons(QStringLiteral(":/icons"));
+    for (const QString& Name : Icons.entryList(QDir::Files))
+        Icon.addFile(Icons.filePath(Name));
+    return Icon;
 }
 
 // A stop signal ends the program as closing the window does, also while a
@@ -76,6 +89,9 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     // Every box needs the application object, so it comes first.
     TKlavoraApplication Application(Argc, Argv);
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    // The desktop finds the program's entry, and so its name and icon, by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KLAVORA_APP_ID));
+    QGuiApplication::setWindowIcon(ProgramIcon());
     StartModules(MIDIService);
 
     SplashScreen = new TSplashScreen;

@@ -19,7 +19,7 @@ constexpr const char* DefaultPatch = "GeneralMIDI.ini";
 TProfileSnapshot Snapshot(const TKeyboardConfig& Config)
 {
     static const std::string NoFile;
-    return TProfileSnapshot(Config.Ini ? Config.Ini->FileName() : NoFile);
+    return Config.Ini ? Config.Ini->Snapshot() : TProfileSnapshot(NoFile, SettingsSizeLimit);
 }
 
 std::string ReadString(const TKeyboardConfig& Config, const char* Section, const char* Key, const char* Default)
@@ -63,18 +63,18 @@ void WriteString(TKeyboardConfig& Config, const char* Section, const char* Key, 
         Config.Ini->WriteString(Section, Key, Value);
 }
 
-// The catalogue must be a file in the program's folder: a name that could
-// lead out of it counts as no such file.
+// The catalogue must be a data file of the program: a name that could lead
+// out of the data and settings folders counts as no such file.
 std::string ExistingPatch(const std::string& Name)
 {
-    const bool InProgramFolder = Name.find_first_of(std::string("/\\\0", 3)) == std::string::npos &&
-                                 Name.find("..") == std::string::npos;
-    return InProgramFolder && FileExists(ProgramFolder() + Name) ? Name : DefaultPatch;
+    const bool BareName = Name.find_first_of(std::string("/\\\0", 3)) == std::string::npos &&
+                          Name.find("..") == std::string::npos;
+    return BareName && FileExists(DataFile(Name)) ? Name : DefaultPatch;
 }
 
 bool LoadConfiguredPatch(const TKeyboardConfig& Config)
 {
-    return MIDIPatch.LoadPatch(ProgramFolder() + Config.GetPatch());
+    return MIDIPatch.LoadPatch(DataFile(Config.GetPatch()));
 }
 
 }
@@ -148,7 +148,8 @@ void TKeyboardConfig::Normalize()
 
 void TKeyboardConfig::OpenConfig(const std::string& FileName)
 {
-    Ini = std::make_unique<ProfileFile>(FileName);
+    Ini = std::make_unique<ProfileFile>(FileName, SettingsSizeLimit);
+    Ini->RemoveStaleTemporaries();
     Normalize();
     if (!LoadConfiguredPatch(*this)) {
         SetPatch(DefaultPatch);
@@ -168,7 +169,8 @@ void TKeyboardConfig::CloseConfig()
 void KlavoraConfigStart()
 {
     try {
-        KeyboardConfig.OpenConfig(ProgramFolder() + "Setup.ini");
+        MakeSettingsFolder();
+        KeyboardConfig.OpenConfig(SettingsFile("Setup.ini"));
     } catch (const EProfileWriteError& Error) {
         // A settings file that cannot be written is reported once; the
         // program goes on with what the file holds or the defaults.

@@ -6,6 +6,11 @@
 
 #include "config/ProfileFile.h"
 
+// A settings file larger than this is one that cannot be read: the defaults
+// are in force, and a write refuses rather than replace it. Every note reads
+// the settings file, so this bounds what a note costs.
+inline constexpr size_t SettingsSizeLimit = 1024 * 1024;
+
 // The bounds of every Note On velocity setting.
 inline constexpr int32_t MinVolume = 23;
 inline constexpr int32_t MaxVolume = 103;
@@ -67,6 +72,7 @@ struct TKeyboardConfig {
 
 extern TKeyboardConfig KeyboardConfig;
 
-// Start step: opens "Setup.ini" in the program folder. Stop step: closes it.
+// Start step: opens "Setup.ini" in the settings folder, making the folder
+// when it is missing. Stop step: closes it.
 void KlavoraConfigStart();
 void KlavoraConfigStop();

@@ -57,7 +57,7 @@ void TMIDIKeymapping::FreeKeymap()
 
 void MIDIKeymappingStart()
 {
-    MIDIKeymapping.LoadKeymap(ProgramFolder() + "Keyboard.ini", KeyboardConfig.GetMap());
+    MIDIKeymapping.LoadKeymap(DataFile("Keyboard.ini"), KeyboardConfig.GetMap());
 }
 
 void MIDIKeymappingStop()

@@ -22,7 +22,7 @@ struct TMIDIKeymapping {
 
 extern TMIDIKeymapping MIDIKeymapping;
 
-// Start step: loads the map named by the Map setting from "Keyboard.ini" in
-// the program folder. Stop step: frees it.
+// Start step: loads the map named by the Map setting from "Keyboard.ini" (the
+// user's own or the shipped one). Stop step: frees it.
 void MIDIKeymappingStart();
 void MIDIKeymappingStop();

@@ -1,13 +1,19 @@
 #include "config/ProfileFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <utility>
 
 namespace {
@@ -16,9 +22,6 @@ namespace {
 // counted with one terminating byte).
 constexpr size_t ValueLimit = 2047;
 constexpr size_t ListingLimit = 16384;
-// A file larger than this is not a profile file of this program: reads give
-// their defaults and writes refuse rather than rewrite it.
-constexpr size_t FileSizeLimit = 64 * 1024 * 1024;
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
@@ -239,6 +242,9 @@ std::optional<std::string> WithValue(const std::string& Bytes, std::string_view 
     return Edited;
 }
 
+// The file system's part in a write: a write of one copy of the program waits
+// for another's, and puts the new content in place all at once.
+
 bool WriteWhole(int Handle, std::string_view Bytes)
 {
     while (!Bytes.empty()) {
@@ -267,17 +273,93 @@ std::string WriteTarget(const std::string& FileName)
     return FileName;
 }
 
-// Puts Bytes in place of the file's content all at once: a temporary file in
-// the same folder, flushed to disk, then renamed over the old file, so that a
-// crash or a full disk never leaves a cut settings file behind.
-bool ReplaceFile(const std::string& FileName, std::string_view Bytes)
+// The folder of a file, with its trailing separator ("./" for a bare name),
+// and the file's name in it.
+std::string FolderOf(const std::string& FileName)
 {
-    const std::string Target = WriteTarget(FileName);
+    const size_t Separator = FileName.rfind('/');
+    return Separator == std::string::npos ? "./" : FileName.substr(0, Separator + 1);
+}
+
+std::string NameInFolder(const std::string& FileName)
+{
+    return FileName.substr(FileName.rfind('/') + 1);
+}
+
+// The exclusive lock of a folder, held while the value lives: writes of
+// other programs to files in that folder wait until it goes, so that each of
+// them reads the file after the last change. Where the folder cannot be
+// locked (a network folder may refuse), writes go on without waiting.
+class TFolderLock {
+public:
+    explicit TFolderLock(const std::string& Folder)
+        : Handle(open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+        if (Handle >= 0)
+            while (flock(Handle, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~TFolderLock()
+    {
+        if (Handle >= 0)
+            close(Handle);
+    }
+    TFolderLock(const TFolderLock&) = delete;
+    TFolderLock& operator=(const TFolderLock&) = delete;
+
+    // Makes a rename in the folder reach the disk.
+    void Flush() const
+    {
+        if (Handle >= 0)
+            fsync(Handle);
+    }
+
+private:
+    int Handle;
+};
+
+// A temporary file is the target's name, a dot, sixteen hexadecimal digits
+// and ".tmp": unique to one write, and recognisable when it is left over.
+constexpr size_t TemporaryDigits = 16;
+constexpr std::string_view TemporaryEnd = ".tmp";
+
+bool IsTemporaryOf(std::string_view Name, std::string_view Target)
+{
+    if (Name.size() != Target.size() + 1 + TemporaryDigits + TemporaryEnd.size() || !Name.starts_with(Target) ||
+        Name[Target.size()] != '.' || !Name.ends_with(TemporaryEnd))
+        return false;
+    const std::string_view Digits = Name.substr(Target.size() + 1, TemporaryDigits);
+    return std::all_of(Digits.begin(), Digits.end(),
+                       [](char Byte) { return std::isxdigit(static_cast<unsigned char>(Byte)) != 0; });
+}
+
+// Creates a new temporary file beside Target, under a name no other file has;
+// its handle, or -1.
+int CreateTemporary(const std::string& Target, std::string& Temporary)
+{
+    std::random_device Random;
+    for (int Attempt = 0; Attempt < 100; ++Attempt) {
+        char Digits[TemporaryDigits + 1];
+        std::snprintf(Digits, sizeof Digits, "%08x%08x", Random(), Random());
+        Temporary = Target + '.' + Digits + std::string(TemporaryEnd);
+        const int Handle = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (Handle >= 0 || errno != EEXIST)
+            return Handle;
+    }
+    return -1;
+}
+
+// Puts Bytes in place of the file's content all at once: a temporary file of
+// this write's own in the same folder, flushed to disk, then renamed over the
+// old file, so that a crash, a full disk or another copy of the program never
+// leaves a cut settings file behind, and a reader sees the old file or the new.
+bool ReplaceFile(const std::string& Target, std::string_view Bytes, const TFolderLock& Folder)
+{
     // A file its owner made read-only stays as it is.
     if (access(Target.c_str(), F_OK) == 0 && access(Target.c_str(), W_OK) != 0)
         return false;
-    const std::string Temporary = Target + ".tmp";
-    const int Handle = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    std::string Temporary;
+    const int Handle = CreateTemporary(Target, Temporary);
     if (Handle < 0)
         return false;
     struct stat Old;
@@ -290,13 +372,7 @@ bool ReplaceFile(const std::string& FileName, std::string_view Bytes)
         unlink(Temporary.c_str());
         return false;
     }
-    // The rename itself reaches the disk with the folder.
-    const std::string Folder = Target.substr(0, Target.rfind('/') + 1);
-    const int FolderHandle = open(Folder.empty() ? "." : Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (FolderHandle >= 0) {
-        fsync(FolderHandle);
-        close(FolderHandle);
-    }
+    Folder.Flush();
     return true;
 }
 
@@ -377,7 +453,8 @@ TProfileListing::TProfileListing(std::string_view Bytes)
 
 // A settings file fits the buffer on the stack, so that a read costs one
 // open, one read and one close, and no allocation.
-TFileBytes::TFileBytes(const std::string& FileName)
+TFileBytes::TFileBytes(const std::string& FileName, size_t SizeLimit)
+    : Limit(SizeLimit)
 {
     const int Handle = open(FileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (Handle < 0) {
@@ -408,14 +485,14 @@ TLoadResult TFileBytes::ReadLarge(int Handle)
 {
     struct stat Status;
     if (fstat(Handle, &Status) != 0 || !S_ISREG(Status.st_mode) ||
-        static_cast<uint64_t>(Status.st_size) > FileSizeLimit)
+        static_cast<uint64_t>(Status.st_size) > Limit)
         return TLoadResult::Failed;
     Large.assign(Small, sizeof Small);
     size_t Filled = Large.size();
     Large.resize(std::max(Filled, static_cast<size_t>(Status.st_size)) + 1);
     for (;;) {
         if (Filled == Large.size()) {
-            if (Filled > FileSizeLimit)
+            if (Filled > Limit)
                 return TLoadResult::Failed;
             Large.resize(2 * Large.size());
         }
@@ -431,7 +508,7 @@ TLoadResult TFileBytes::ReadLarge(int Handle)
     return TLoadResult::Loaded;
 }
 
-TProfileSnapshot::TProfileSnapshot(const std::string& FileName) : Bytes(FileName) {}
+TProfileSnapshot::TProfileSnapshot(const std::string& FileName, size_t SizeLimit) : Bytes(FileName, SizeLimit) {}
 
 std::string TProfileSnapshot::ReadString(std::string_view Section, std::string_view Key,
                                          const std::string& Default) const
@@ -452,35 +529,37 @@ bool TProfileSnapshot::ReadBool(std::string_view Section, std::string_view Key, 
     return ReadInteger(Section, Key, Default ? 1 : 0) != 0;
 }
 
-ProfileFile::ProfileFile(std::string FileName) : Name(std::move(FileName)) {}
+ProfileFile::ProfileFile(std::string FileName, size_t SizeLimit) : Name(std::move(FileName)), Limit(SizeLimit) {}
 
 std::string ProfileFile::ReadString(const std::string& Section, const std::string& Key,
                                     const std::string& Default) const
 {
-    return TProfileSnapshot(Name).ReadString(Section, Key, Default);
+    return Snapshot().ReadString(Section, Key, Default);
 }
 
 int32_t ProfileFile::ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const
 {
-    return TProfileSnapshot(Name).ReadInteger(Section, Key, Default);
+    return Snapshot().ReadInteger(Section, Key, Default);
 }
 
 bool ProfileFile::ReadBool(const std::string& Section, const std::string& Key, bool Default) const
 {
-    return TProfileSnapshot(Name).ReadBool(Section, Key, Default);
+    return Snapshot().ReadBool(Section, Key, Default);
 }
 
 void ProfileFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value)
 {
+    const std::string Target = WriteTarget(Name);
+    const TFolderLock Lock(FolderOf(Target));
     // Only a regular file (or none yet) is rewritten; one that cannot be read
     // is left alone rather than replaced by a file that lost its content.
     struct stat Status;
-    const TFileBytes Bytes(Name);
-    if (Bytes.Loaded() == TLoadResult::Failed || (stat(Name.c_str(), &Status) == 0 && !S_ISREG(Status.st_mode)))
+    const TFileBytes Bytes(Target, Limit);
+    if (Bytes.Loaded() == TLoadResult::Failed || (stat(Target.c_str(), &Status) == 0 && !S_ISREG(Status.st_mode)))
         throw EProfileWriteError("Unable to write to " + Name);
     const std::optional<std::string> Edited =
         WithValue(std::string(Bytes.View()), OneLine(Section), OneLine(Key), OneLine(Value));
-    if (Edited && !ReplaceFile(Name, *Edited))
+    if (Edited && !ReplaceFile(Target, *Edited, Lock))
         throw EProfileWriteError("Unable to write to " + Name);
 }
 
@@ -496,7 +575,7 @@ void ProfileFile::WriteBool(const std::string& Section, const std::string& Key, 
 
 TStringList ProfileFile::ReadSections() const
 {
-    const TFileBytes Bytes(Name);
+    const TFileBytes Bytes(Name, Limit);
     TStringList Names;
     TListingBudget Budget;
     ForEachLine(Content(Bytes.View()), [&](std::string_view Text, size_t, size_t) {
@@ -508,7 +587,7 @@ TStringList ProfileFile::ReadSections() const
 
 TStringList ProfileFile::ReadSection(const std::string& Section) const
 {
-    const TFileBytes Bytes(Name);
+    const TFileBytes Bytes(Name, Limit);
     TStringList Names;
     TListingBudget Budget;
     ForEachLineOfSection(Content(Bytes.View()), Section, [&](const TLine& Line, std::string_view, size_t, size_t) {
@@ -519,13 +598,31 @@ TStringList ProfileFile::ReadSection(const std::string& Section) const
 
 TProfileListing ProfileFile::ReadListing() const
 {
-    const TFileBytes Bytes(Name);
+    const TFileBytes Bytes(Name, Limit);
     return TProfileListing(Bytes.View());
 }
 
 void ProfileFile::UpdateFile()
 {
     // Every write is on disk before it returns: nothing is ever held back.
+}
+
+void ProfileFile::RemoveStaleTemporaries() const
+{
+    namespace fs = std::filesystem;
+    const std::string Target = WriteTarget(Name);
+    const std::string Folder = FolderOf(Target);
+    const std::string TargetName = NameInFolder(Target);
+    // A write in progress holds the lock, and no write takes a minute.
+    const TFolderLock Lock(Folder);
+    const fs::file_time_type Stale = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    std::error_code Error;
+    for (fs::directory_iterator Entry(Folder, Error), End; !Error && Entry != End; Entry.increment(Error)) {
+        std::error_code Ignored;
+        if (IsTemporaryOf(Entry->path().filename().string(), TargetName) && Entry->is_regular_file(Ignored) &&
+            Entry->last_write_time(Ignored) < Stale)
+            fs::remove(Entry->path(), Ignored);
+    }
 }
 
 bool FileExists(const std::string& FileName)

@@ -45,12 +45,17 @@ private:
 
 enum class TLoadResult { Loaded, Missing, Failed };
 
+// The largest file a profile file may be unless its owner says otherwise (key
+// maps and catalogues). Beyond its limit a file is one that cannot be read:
+// reads give their defaults and writes refuse rather than rewrite it.
+inline constexpr size_t ProfileSizeLimit = 64 * 1024 * 1024;
+
 // A whole file, read at once. A name that does not exist is Missing; a folder,
-// a file that cannot be read or one beyond the size limit is Failed, and holds
-// no bytes.
+// a file that cannot be read or one larger than SizeLimit bytes is Failed, and
+// holds no bytes. A file beyond the limit costs no more than its first page.
 class TFileBytes {
 public:
-    explicit TFileBytes(const std::string& FileName);
+    TFileBytes(const std::string& FileName, size_t SizeLimit);
     TFileBytes(const TFileBytes&) = delete;
     TFileBytes& operator=(const TFileBytes&) = delete;
 
@@ -62,6 +67,7 @@ private:
     // The rest of a file that filled the small buffer.
     TLoadResult ReadLarge(int Handle);
 
+    size_t Limit;
     char Small[4096];
     std::string Large;
     std::string_view Bytes;
@@ -72,7 +78,7 @@ private:
 // one snapshot are read at one moment, for the cost of one read.
 class TProfileSnapshot {
 public:
-    explicit TProfileSnapshot(const std::string& FileName);
+    TProfileSnapshot(const std::string& FileName, size_t SizeLimit);
 
     std::string ReadString(std::string_view Section, std::string_view Key, const std::string& Default) const;
     int32_t ReadInteger(std::string_view Section, std::string_view Key, int32_t Default) const;
@@ -85,11 +91,15 @@ private:
 // Access to one INI-style text file: section header lines "[name]" followed
 // by key=value lines. Every read goes to the file and never fails (it yields
 // the default); every write is in the file, whole, when the call returns.
+// Copies of the program that write to one file at once each see the other's
+// changes, and a reader never finds the file partly written.
 class ProfileFile {
 public:
-    explicit ProfileFile(std::string FileName);
+    explicit ProfileFile(std::string FileName, size_t SizeLimit = ProfileSizeLimit);
 
     const std::string& FileName() const { return Name; }
+    // What the file holds right now, for several reads from one read of it.
+    TProfileSnapshot Snapshot() const { return TProfileSnapshot(Name, Limit); }
 
     std::string ReadString(const std::string& Section, const std::string& Key, const std::string& Default) const;
     int32_t ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const;
@@ -109,8 +119,13 @@ public:
     // Writes out anything still cached for the file.
     void UpdateFile();
 
+    // Removes what writes of this file left behind when their program was
+    // killed half-way: temporary files in its folder older than a minute.
+    void RemoveStaleTemporaries() const;
+
 private:
     std::string Name;
+    size_t Limit;
 };
 
 // True when a file (not a folder) of that name exists.

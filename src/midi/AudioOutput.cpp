@@ -67,6 +67,11 @@ void TAudioOutput::MarkLost()
     Signal();
 }
 
+bool TAudioOutput::WakePending() const
+{
+    return !Streaming.load() && Messages.load() != PausedAfter.load();
+}
+
 bool TAudioOutput::KeepStreaming() const
 {
     return !Idle.load() && !Stopping.load() && !Gone.load();
@@ -97,6 +102,7 @@ void TAudioOutput::Work()
             return;
         Idle.store(false);
         Streaming.store(true);
+        Signal();
         if (Resume()) {
             for (;;) {
                 Stream();
@@ -108,8 +114,10 @@ void TAudioOutput::Work()
         } else {
             MarkLost();
         }
-        Streaming.store(false);
         Heard = IdleAfter.load();
+        PausedAfter.store(Heard);
+        Streaming.store(false);
+        Signal();
         Pause();
     }
 }
@@ -562,6 +570,7 @@ TRenderedOutput::~TRenderedOutput()
 
 void TRenderedOutput::Render(float* Left, float* Right, int Frames)
 {
+    WaitUntil([this] { return !WakePending(); });
     if (Paused()) {
         std::fill(Left, Left + Frames, 0.0f);
         std::fill(Right, Right + Frames, 0.0f);

@@ -71,6 +71,9 @@ protected:
     // For any thread: the sound system went away.
     void MarkLost();
     bool KeepStreaming() const;
+    // Whether a message came that the worker has not yet resumed for.
+    bool WakePending() const;
+    template <class TCondition> void WaitUntil(TCondition Condition);
     // Ends the worker; the first step of every subclass's destructor, so
     // that the worker never calls into a subclass that is going.
     void StopWorker();
@@ -81,7 +84,6 @@ protected:
 private:
     void Work();
     void Signal();
-    template <class TCondition> void WaitUntil(TCondition Condition);
 
     TAudioSource& Source;
     std::thread Worker;
@@ -91,6 +93,8 @@ private:
     // Counts what Wake was told of.
     std::atomic<uint32_t> Messages = 0;
     std::atomic<bool> Streaming = false;
+    // The message count the output last paused at.
+    std::atomic<uint32_t> PausedAfter = 0;
     std::atomic<bool> Stopping = false;
     std::atomic<bool> Gone = false;
     // Set by the audio thread once the sound has been silent IdleSeconds
@@ -115,7 +119,8 @@ std::unique_ptr<TAudioOutput> OpenAudioOutput(const std::string& Name, const std
 
 // An output without a sound system: its audio thread is whoever calls Render.
 // It pauses and resumes as the others do; while paused, Render draws silence
-// and the source is not pulled.
+// and the source is not pulled. What was sent before Render is always in
+// what it draws: it waits for a resume that a message has called for.
 class TRenderedOutput final : public TAudioOutput {
 public:
     TRenderedOutput(TAudioSource& Source, double SampleRate);

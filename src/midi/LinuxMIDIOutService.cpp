@@ -190,7 +190,7 @@ void LinuxMIDIOutServicePrepare()
     std::promise<std::vector<TSystemPortName>> Listed;
     PreparedSystemPorts = Listed.get_future();
     Lister = std::thread(ListOnWorker, std::move(Listed));
-    PreparedSoundFont = FindSoundFont(ProgramFolder());
+    PreparedSoundFont = FindSoundFont(SettingsFolder());
     if (!PreparedSoundFont->empty())
         LinuxMIDIOutService.PrestartSynthesizer(*PreparedSoundFont);
 }
@@ -204,7 +204,7 @@ void LinuxMIDIOutServiceStart()
     } catch (const std::exception&) {
         // A listing that failed offers no system port, as an unreachable system does.
     }
-    std::string SoundFont = PreparedSoundFont ? *PreparedSoundFont : FindSoundFont(ProgramFolder());
+    std::string SoundFont = PreparedSoundFont ? *PreparedSoundFont : FindSoundFont(SettingsFolder());
     PreparedSoundFont.reset();
     LinuxMIDIOutService.Enumerate(std::move(SoundFont), std::move(SystemPorts));
     SetMIDIOutService(&LinuxMIDIOutService);

@@ -83,8 +83,8 @@ extern TLinuxMIDIOutService LinuxMIDIOutService;
 // most once, before the start step, from the thread that runs the start step.
 void LinuxMIDIOutServicePrepare();
 
-// Start step: enumerates the devices (the SoundFont beside the program or
-// the system's) and installs the service. Stop step: closes what is still
+// Start step: enumerates the devices (the SoundFont in the settings folder
+// or the system's) and installs the service. Stop step: closes what is still
 // open, empties the service and restores the service without devices.
 void LinuxMIDIOutServiceStart();
 void LinuxMIDIOutServiceStop();

@@ -12,8 +12,8 @@ inline constexpr const char* SystemSoundFonts[] = {
 };
 
 // The SoundFont the built-in synthesizer plays: the first .sf2 or .sf3 file
-// in Folder by name (a user drops one beside the program to replace the
-// system's), else the first of Fallbacks that exists; empty when there is
+// in Folder by name (a user drops one into the settings folder to replace
+// the system's), else the first of Fallbacks that exists; empty when there is
 // none. Only existence is checked here.
 std::string FindSoundFont(const std::string& Folder,
                           std::span<const char* const> Fallbacks = SystemSoundFonts);

@@ -13,7 +13,7 @@ void LogFileStart()
 
 void LogFileStop()
 {
-    std::ofstream File(ProgramFolder() + LogFileName, std::ios::binary | std::ios::trunc);
+    std::ofstream File(SettingsFile(LogFileName), std::ios::binary | std::ios::trunc);
     for (const std::string& Line : LogLines)
         File << Line << "\r\n";
     TStringList().swap(LogLines);

@@ -1,6 +1,6 @@
 #include "ui/KlavoraForm.h"
 
-#include <exception>
+#include <utility>
 
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -73,13 +73,25 @@ void TForm1::FormCreate()
         if (State == Qt::ApplicationActive)
             DisableFocus(this);
     });
-    // A settings file that cannot be written is reported, and the window
-    // still opens with what could be applied.
+    ApplySettings(true);
+}
+
+template <typename TStep>
+void TForm1::StoreStep(TStep&& Step)
+{
+    ++StoreDepth;
     try {
-        ApplySettings(true);
-    } catch (const std::exception& Error) {
-        ShowError(Error.what());
+        Step();
+    } catch (const EProfileWriteError& Error) {
+        if (FailedWrite.empty())
+            FailedWrite = Error.what();
     }
+    if (--StoreDepth > 0 || FailedWrite.empty())
+        return;
+    ShowSettingsInForce({ComboBox1, ComboBox2, ComboBox3, ComboBox5, TrackBar1, TrackBar2, OctaveButtons, Button24,
+                         Button22, Button1});
+    PresentKeys();
+    ShowError(std::exchange(FailedWrite, std::string()));
 }
 
 void TForm1::FormDestroy()
@@ -222,18 +234,22 @@ void TForm1::CreateMenus()
 
 void TForm1::ApplySettings(bool Initial)
 {
-    PresentWindow(this);
-    PresentDeviceList(ComboBox1, true);
-    PresentGroupList(ComboBox2, Initial);
-    PresentVoiceList(ComboBox3, Initial);
-    ComboBox5Change();
-    PresentOctaveButtons(OctaveButtons, -1);
-    PresentKeys();
-    PresentVolumeBar(TrackBar1);
-    PresentVelocityBar(TrackBar2);
-    PresentSustainButton(Button22, Initial);
-    PresentSoftButton(Button24, Initial);
-    PresentAccentButton(Button1, Initial);
+    // A settings file that cannot be written stops no step but its own: the
+    // window still fills every control, and says so once.
+    StoreStep([&] {
+        PresentWindow(this);
+        StoreStep([&] { PresentDeviceList(ComboBox1, true); });
+        StoreStep([&] { PresentGroupList(ComboBox2, Initial); });
+        StoreStep([&] { PresentVoiceList(ComboBox3, Initial); });
+        ComboBox5Change();
+        PresentOctaveButtons(OctaveButtons, -1);
+        PresentKeys();
+        StoreStep([&] { PresentVolumeBar(TrackBar1); });
+        StoreStep([&] { PresentVelocityBar(TrackBar2); });
+        StoreStep([&] { PresentSustainButton(Button22, Initial); });
+        StoreStep([&] { PresentSoftButton(Button24, Initial); });
+        StoreStep([&] { PresentAccentButton(Button1, Initial); });
+    });
 }
 
 bool TForm1::event(QEvent* Event)
@@ -359,25 +375,31 @@ void TForm1::KeyboardButtonMouseDown(QPushButton* Key, Qt::MouseButton Button, Q
 void TForm1::Button22MouseDown()
 {
     MIDIPiano.ReleaseUnheldButtons({});
-    PresentSustainButton(Button22, false);
+    StoreStep([this] { PresentSustainButton(Button22, false); });
 }
 
 void TForm1::Button24MouseDown()
 {
-    PresentSoftButton(Button24, false);
-    PresentAccentButton(Button1, true);
+    StoreStep([this] {
+        PresentSoftButton(Button24, false);
+        PresentAccentButton(Button1, true);
+    });
 }
 
 void TForm1::Button1MouseDown()
 {
-    PresentAccentButton(Button1, false);
-    PresentSoftButton(Button24, true);
+    StoreStep([this] {
+        PresentAccentButton(Button1, false);
+        PresentSoftButton(Button24, true);
+    });
 }
 
 void TForm1::o1MouseDown(QPushButton* Button)
 {
-    PresentOctaveButtons(OctaveButtons, Button->objectName().mid(1).toInt());
-    PresentKeys();
+    StoreStep([this, Button] {
+        PresentOctaveButtons(OctaveButtons, Button->objectName().mid(1).toInt());
+        PresentKeys();
+    });
 }
 
 void TForm1::PresentKeys()
@@ -402,37 +424,41 @@ void TForm1::ComboBox1Change()
     // Each note ends on the port that started it: a port closed with notes
     // sounding would leave them hanging on that device.
     MIDIPiano.StopAll();
-    PresentDeviceList(ComboBox1, false);
+    StoreStep([this] { PresentDeviceList(ComboBox1, false); });
 }
 
 void TForm1::ComboBox2Change()
 {
     MIDIPiano.StopAll();
-    PresentGroupList(ComboBox2, false);
-    PresentVoiceList(ComboBox3, false);
+    StoreStep([this] {
+        PresentGroupList(ComboBox2, false);
+        PresentVoiceList(ComboBox3, false);
+    });
 }
 
 void TForm1::ComboBox3Change()
 {
     MIDIPiano.StopAll();
-    PresentVoiceList(ComboBox3, false);
+    StoreStep([this] { PresentVoiceList(ComboBox3, false); });
 }
 
 void TForm1::ComboBox5Change()
 {
     MIDIPiano.StopAll();
-    PresentChannelList(ComboBox5);
-    ComboBox2Change();
+    StoreStep([this] {
+        PresentChannelList(ComboBox5);
+        ComboBox2Change();
+    });
 }
 
 void TForm1::TrackBar1Change()
 {
-    PresentVolumeBar(TrackBar1);
+    StoreStep([this] { PresentVolumeBar(TrackBar1); });
 }
 
 void TForm1::TrackBar2Change()
 {
-    PresentVelocityBar(TrackBar2);
+    StoreStep([this] { PresentVelocityBar(TrackBar2); });
 }
 
 void TForm1::Button2Click()

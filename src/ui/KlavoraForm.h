@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include <QWidget>
 
@@ -125,6 +126,14 @@ private:
 
     // The note of Piano0 at the octave the keys show.
     int32_t LowestKeyNote = 0;
+
+    // Runs a step that stores settings. A write that fails ends the step;
+    // once the outermost step is done, every control shows the settings in
+    // force and the first failure is reported, once.
+    template <typename TStep>
+    void StoreStep(TStep&& Step);
+    int StoreDepth = 0;
+    std::string FailedWrite;
 };
 
 extern TForm1* Form1;

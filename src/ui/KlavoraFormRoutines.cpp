@@ -5,6 +5,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSlider>
 
 #include "config/KlavoraConfigRoutines.h"
@@ -99,6 +100,21 @@ int32_t StoredProgram()
     return MIDIPatch.ProgramOf(KeyboardConfig.GetGroup(), KeyboardConfig.GetVoice());
 }
 
+void ShowVolumeHint(QSlider* Bar)
+{
+    Bar->setToolTip(QStringLiteral("Voice Volume: %1").arg(Bar->value()));
+}
+
+void ShowVelocityHint(QSlider* Bar)
+{
+    Bar->setToolTip(QStringLiteral("Voice Velocity: %1").arg(Bar->value()));
+}
+
+void ShowChannelHint(QComboBox* List)
+{
+    List->setToolTip(QStringLiteral("Controller Channel: %1").arg(List->currentIndex() + 1));
+}
+
 // A track bar's initial fill. Setting its range or position may raise its
 // change event, which runs the calling routine again while the bar is still
 // disabled: that nested call repeats this fill and writes nothing.
@@ -176,7 +192,7 @@ void PresentVolumeBar(QSlider* Bar)
         KeyboardConfig.SetVolume(Bar->value());
     else
         FillBar(Bar, MinVolume, MaxVolume, KeyboardConfig.GetVolume());
-    Bar->setToolTip(QStringLiteral("Voice Volume: %1").arg(Bar->value()));
+    ShowVolumeHint(Bar);
 }
 
 void PresentVelocityBar(QSlider* Bar)
@@ -185,7 +201,7 @@ void PresentVelocityBar(QSlider* Bar)
         KeyboardConfig.SetFade(Bar->value());
     else
         FillBar(Bar, 0, 127, KeyboardConfig.GetFade());
-    Bar->setToolTip(QStringLiteral("Voice Velocity: %1").arg(Bar->value()));
+    ShowVelocityHint(Bar);
 }
 
 void PresentGroupList(QComboBox* List, bool Initial)
@@ -231,7 +247,8 @@ void PresentVoiceList(QComboBox* List, bool Initial)
         FillList(List, MIDIPatch.GroupVoiceNames(KeyboardConfig.GetGroup()));
         SelectItem(List, 0);
     }
-    KeyboardConfig.SetVoice(List->currentIndex());
+    if (List->currentIndex() != KeyboardConfig.GetVoice())
+        KeyboardConfig.SetVoice(List->currentIndex());
     const int32_t Position = KeyboardConfig.GetDeviceID();
     if (MIDIDevices.HasPosition(Position))
         MIDIDevices.Items[Position].SendProgramChange(KeyboardConfig.GetChannel(), StoredProgram());
@@ -249,7 +266,7 @@ void PresentChannelList(QComboBox* List)
     } else {
         KeyboardConfig.SetChannel(List->currentIndex() + 1);
     }
-    List->setToolTip(QStringLiteral("Controller Channel: %1").arg(List->currentIndex() + 1));
+    ShowChannelHint(List);
 }
 
 void PresentDeviceList(QComboBox* List, bool Initial)
@@ -266,7 +283,14 @@ void PresentDeviceList(QComboBox* List, bool Initial)
     } else {
         CloseDeviceAt(KeyboardConfig.GetDeviceID());
     }
-    KeyboardConfig.SetDeviceID(List->currentIndex());
+    try {
+        if (List->currentIndex() != KeyboardConfig.GetDeviceID())
+            KeyboardConfig.SetDeviceID(List->currentIndex());
+    } catch (const EProfileWriteError&) {
+        // The notes go on to the port the settings still name: it stays open.
+        OpenDeviceAt(KeyboardConfig.GetDeviceID());
+        throw;
+    }
     OpenDeviceAt(List->currentIndex());
 }
 
@@ -297,4 +321,33 @@ void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed
             ShowDimmed(Button);
         }
     }
+}
+
+void ShowSettingsInForce(const TSettingControls& Controls)
+{
+    SelectItem(Controls.Devices, KeyboardConfig.GetDeviceID());
+    const int32_t Channel = KeyboardConfig.GetChannel();
+    SelectItem(Controls.Channels, Channel - 1);
+    ShowChannelHint(Controls.Channels);
+    // On channel 10 the instrument lists are disabled, with no selection.
+    const bool Instrument = Channel != 10;
+    const int32_t Group = KeyboardConfig.GetGroup();
+    Controls.Groups->setEnabled(Instrument);
+    SelectItem(Controls.Groups, Instrument ? Group : -1);
+    Controls.Voices->setEnabled(Instrument);
+    FillList(Controls.Voices, MIDIPatch.GroupVoiceNames(Group));
+    SelectItem(Controls.Voices, Instrument ? KeyboardConfig.GetVoice() : -1);
+    {
+        // Moving a bar here is no change of the user's.
+        const QSignalBlocker VolumeQuiet(Controls.Volume);
+        const QSignalBlocker VelocityQuiet(Controls.Velocity);
+        Controls.Volume->setValue(KeyboardConfig.GetVolume());
+        Controls.Velocity->setValue(KeyboardConfig.GetFade());
+    }
+    ShowVolumeHint(Controls.Volume);
+    ShowVelocityHint(Controls.Velocity);
+    PresentOctaveButtons(Controls.OctaveButtons, -1);
+    ShowPedal(Controls.Soft, KeyboardConfig.GetSoft());
+    ShowPedal(Controls.Sustain, KeyboardConfig.GetSustain());
+    ShowPedal(Controls.Accent, KeyboardConfig.GetAccent());
 }

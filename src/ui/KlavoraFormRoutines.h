@@ -54,3 +54,23 @@ void PresentDeviceList(QComboBox* List, bool Initial);
 int32_t PresentPianoKeys(std::span<TButton* const> Keys);
 // Buttons in the order "1" .. "8"; Pressed is 1..8, or -1 for none.
 void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed);
+
+// The controls of the window that show a setting.
+struct TSettingControls {
+    QComboBox* Devices;
+    QComboBox* Groups;
+    QComboBox* Voices;
+    QComboBox* Channels;
+    QSlider* Volume;
+    QSlider* Velocity;
+    std::span<QPushButton* const> OctaveButtons;
+    QPushButton* Soft;
+    QPushButton* Sustain;
+    QPushButton* Accent;
+};
+
+// Shows in every control the value the settings hold, writing nothing and
+// sending nothing: after a write that failed, the window shows what is in
+// force rather than what the user asked for. (The piano keys' hints follow
+// the octave with PresentPianoKeys.)
+void ShowSettingsInForce(const TSettingControls& Controls);

@@ -1,22 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <signal.h>
 
-#include "JACKReceiver.h"
-#include "JACKServer.h"
-#include "ProgramUnderTest.h"
-#include "midi/LinuxMIDIOutService.h"
-#include "midi/MIDIDevicesRoutines.h"
-#include "support/ProgramFolderRoutines.h"
+#include "ProgramRunFixture.h"
 
 // The real program, copied into a fresh folder with its data files, on a
 // virtual X display, driven with real key and mouse events, its MIDI received
@@ -24,46 +14,21 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using TTexts = std::vector<std::string>;
 
-void Xdotool(const std::string& Arguments)
-{
-    ASSERT_EQ(std::system(("xdotool " + Arguments + " >/dev/null 2>&1").c_str()), 0) << Arguments;
-    // Give the program and JACK's next cycle time to pass the events on.
-    std::this_thread::sleep_for(60ms);
-}
-
-class EndToEndTest : public testing::Test, protected TProgramUnderTest {
+class EndToEndTest : public ProgramRunTest {
 protected:
     void SetUp() override
     {
-        if (!JACKServerInstalled())
-            GTEST_SKIP() << "jackd is not installed, so the program's MIDI cannot be received here";
-        Server.emplace();
-        ASSERT_TRUE(Server->Runs()) << Server->Problem;
-        ASSERT_FALSE(Display.Name.empty()) << "Xvfb did not start";
-        Receiver.emplace("KlavoraTest", "in");
+        ProgramRunTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
+            std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
     }
 
-    // The program goes before the display and the JACK server it uses.
-    void TearDown() override { End(); }
-
-    // The receiver's position in the device list the program will build.
-    int ReceiverPosition()
-    {
-        SetProgramFolder(Folder.Path());
-        LinuxMIDIOutServiceStart();
-        MIDIDevicesStart();
-        int Position = -1;
-        for (size_t Index = 0; Index < MIDIDevices.Items.size(); ++Index)
-            if (MIDIDevices.Items[Index].Name == Receiver->Name)
-                Position = static_cast<int>(Index);
-        MIDIDevicesStop();
-        LinuxMIDIOutServiceStop();
-        SetProgramFolder("");
-        return Position;
-    }
+    // Starts the copy and waits for its window; the window's id, or empty.
+    std::string Start() { return StartProgram(Folder / "klavora"); }
 
     // Chooses the receiver as the output device, as a user would in Setup.ini,
     // and starts the program; the window's id, or empty.
@@ -75,23 +40,7 @@ protected:
         Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=" + std::to_string(Position) + "\n");
         return Start();
     }
-
-    // Clicks (or presses) a button at a point of the window's client area.
-    void Mouse(const std::string& Window, int X, int Y, const std::string& Action)
-    {
-        Xdotool("mousemove --window " + Window + " " + std::to_string(X) + " " + std::to_string(Y));
-        Xdotool(Action);
-    }
-
-    std::optional<TJACKServer> Server;
-    TVirtualDisplay Display;
-    std::optional<TReceiver> Receiver;
 };
-
-// Where the window's controls are, from their tabled geometry and the 5-pixel border.
-constexpr int Border = 5;
-constexpr int PianoTop = Border + 56 + 16;
-int WhiteKeyCentre(int WhiteIndex) { return Border + 120 + 8 + 24 * WhiteIndex + 12; }
 
 bool EveryNoteEnded(const TTexts& Messages)
 {
@@ -111,9 +60,7 @@ TEST_F(EndToEndTest, AFirstStartWritesTheFreshSettingsFileAndAStopLeavesAnEmptyL
 {
     Folder.Write("Klavora.log", "left by an earlier run\r\n");
     ASSERT_FALSE(Start().empty()) << "no window appeared";
-    EXPECT_EQ(Folder.Read("Setup.ini"),
-              "[Keyboard]\nAccent=0\nSoft=0\nChannel=1\nGroup=0\nVoice=0\nOctave=4\nFade=0\nVolume=103\n"
-              "Map=Tracker\nSustain=0\n[MIDI Out]\nDeviceID=0\n[Mouse]\nOctave=4\n[Config]\nPatch=GeneralMIDI.ini\n");
+    EXPECT_EQ(Folder.Read("Setup.ini"), FreshSettingsFile);
     kill(Program, SIGTERM);
     EXPECT_EQ(Stopped(), 0);
     EXPECT_TRUE(std::filesystem::exists(Folder / "Klavora.log"));

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <vector>
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QTimer>
 #include <QUrl>
@@ -177,6 +179,23 @@ TEST_F(KlavoraProgramTest, TheHelpMenuOpensTheHelpTheHomePageAndTheCentredAboutB
     // once a window has shown, so allow for a frame's width).
     EXPECT_LE((AboutPlace.center() - MainPlace.center()).manhattanLength(), 4);
     EXPECT_EQ(AboutFocus, "Button3");
+}
+
+TEST_F(KlavoraProgramTest, TheWindowCarriesTheProgramsIconAtEverySizeAndTheDesktopEntrysName)
+{
+    std::vector<int> Sizes;
+    QString DesktopName;
+    Run([&] {
+        for (const QSize& Size : Form1->windowIcon().availableSizes()) {
+            EXPECT_EQ(Size.width(), Size.height());
+            Sizes.push_back(Size.width());
+        }
+        DesktopName = QGuiApplication::desktopFileName();
+        Form1->close();
+    });
+    std::sort(Sizes.begin(), Sizes.end());
+    EXPECT_EQ(Sizes, (std::vector<int>{16, 32, 48, 64, 128}));
+    EXPECT_EQ(DesktopName, KLAVORA_APP_ID);
 }
 
 #include "KlavoraProgramTest.moc"

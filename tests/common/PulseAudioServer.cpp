@@ -11,10 +11,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
-#include "ProgramUnderTest.h"
+#include "VirtualDisplay.h"
 
 namespace {
 
@@ -61,12 +60,7 @@ void End(pid_t& Child, int Signal)
 
 bool PulseAudioInstalled()
 {
-    std::istringstream Path(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin:/bin");
-    std::string Folder;
-    while (std::getline(Path, Folder, ':'))
-        if (!Folder.empty() && access((std::filesystem::path(Folder) / "pulseaudio").c_str(), X_OK) == 0)
-            return true;
-    return false;
+    return !Output("command -v pulseaudio 2>/dev/null").empty();
 }
 
 TPulseAudioServer::TPulseAudioServer()
@@ -125,7 +119,7 @@ void TPulseAudioServer::Kill()
 
 std::string TPulseAudioServer::Control(const std::string& Arguments) const
 {
-    return CommandOutput("pactl --server=" + Address() + " " + Arguments + " 2>/dev/null");
+    return Output("pactl --server=" + Address() + " " + Arguments + " 2>/dev/null");
 }
 
 TSinkRecording::TSinkRecording(const TPulseAudioServer& Server)
@@ -168,7 +162,7 @@ std::vector<float> TSinkRecording::Samples() const
 double TSinkRecording::PeakLevel() const
 {
     const std::string Statistics =
-        CommandOutput("sox -t raw -r 48000 -e floating-point -b 32 -c 2 " + Folder / "sink.raw" + " -n stats 2>&1");
+        Output("sox -t raw -r 48000 -e floating-point -b 32 -c 2 " + Folder / "sink.raw" + " -n stats 2>&1");
     const size_t Line = Statistics.find("Pk lev dB");
     return Line == std::string::npos ? -1000.0 : std::strtod(Statistics.c_str() + Line + 9, nullptr);
 }

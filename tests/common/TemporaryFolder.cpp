@@ -78,3 +78,23 @@ void TTemporaryProgramFolder::CopyShipped(const std::string& Name) const
     std::filesystem::copy_file(std::string(KLAVORA_SOURCE_DIR) + "/data/" + Name, Path() + Name,
                                std::filesystem::copy_options::overwrite_existing);
 }
+
+TTemporaryInstallation::TTemporaryInstallation()
+{
+    std::filesystem::create_directories(Bin());
+    std::filesystem::create_directories(Data());
+    for (const char* Name : {"Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
+        std::filesystem::copy_file(std::string(KLAVORA_SOURCE_DIR) + "/data/" + Name, Data() + Name);
+    SetProgramFolder(Bin());
+    if (const char* ConfigHome = std::getenv("XDG_CONFIG_HOME"))
+        ReplacedConfigHome = ConfigHome;
+    setenv("XDG_CONFIG_HOME", (*this / "config").c_str(), 1);
+}
+
+TTemporaryInstallation::~TTemporaryInstallation()
+{
+    if (ReplacedConfigHome)
+        setenv("XDG_CONFIG_HOME", ReplacedConfigHome->c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}

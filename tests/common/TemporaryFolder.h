@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 // A fresh folder, removed with all it holds when the value goes. By default
@@ -38,4 +39,23 @@ public:
 
     // Copies a data file that ships with the program into the folder.
     void CopyShipped(const std::string& Name) const;
+};
+
+// An installation in a temporary folder, laid out as `cmake --install` lays
+// it out: the program folder is its "bin/", the shipped data files stand in
+// "share/klavora/", and XDG_CONFIG_HOME names its "config/" (not made yet)
+// while it lives. When it goes, the modules are closed as for a program
+// folder.
+class TTemporaryInstallation : public TTemporaryProgramFolder {
+public:
+    TTemporaryInstallation();
+    ~TTemporaryInstallation();
+
+    // The folders, with their trailing separators.
+    std::string Bin() const { return *this / "bin/"; }
+    std::string Data() const { return *this / "share/klavora/"; }
+    std::string Settings() const { return *this / "config/klavora/"; }
+
+private:
+    std::optional<std::string> ReplacedConfigHome;
 };

@@ -1,10 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "ErrorRecorder.h"
+#include "FullDisk.h"
 #include "TemporaryFolder.h"
 #include "config/KlavoraConfigRoutines.h"
+#include "config/MIDIKeymappingRoutines.h"
 #include "config/MIDIPatchRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
@@ -217,9 +227,10 @@ TEST_F(KlavoraConfigTest, WithoutAnyCatalogueTheStoreOpensWithAnEmptyOne)
 
 TEST_F(KlavoraConfigTest, AnUnwritableSettingsFileIsReportedOnceAndTheProgramGoesOn)
 {
-    // The temporary file's place is taken, so no write can succeed.
-    std::filesystem::create_directory(Folder / "Setup.ini.tmp");
-    StartWith("[Keyboard]\nChannel=99\nMap=Typing\n");
+    Folder.Write("Setup.ini", "[Keyboard]\nChannel=99\nMap=Typing\n");
+    // The disk is full, so no write can succeed.
+    const TFullDisk Full;
+    KlavoraConfigStart();
     EXPECT_EQ(Errors.Messages, (std::vector<std::string>{"Unable to write to " + (Folder / "Setup.ini")}));
     EXPECT_EQ(Settings(), "[Keyboard]\nChannel=99\nMap=Typing\n");
     EXPECT_EQ(KeyboardConfig.GetChannel(), 16);
@@ -240,4 +251,173 @@ TEST_F(KlavoraConfigTest, AMissingProgramFolderGivesTheDefaultsAfterOneMessage)
     EXPECT_EQ(KeyboardConfig.GetOctave(), 4);
     EXPECT_EQ(KeyboardConfig.GetMap(), "Tracker");
     EXPECT_FALSE(MIDIPatch.GroupNames);
+}
+
+TEST_F(KlavoraConfigTest, ASettingsFileOverOneMebibyteIsOneThatCannotBeRead)
+{
+    std::string Stored = FreshSettings;
+    Stored.replace(Stored.find("Channel=1"), 9, "Channel=5");
+    Stored.append(SettingsSizeLimit - Stored.size(), '\n');
+    StartWith(Stored);
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 5) << "a file of exactly the limit is read";
+    EXPECT_TRUE(Errors.Messages.empty());
+    KlavoraConfigStop();
+
+    StartWith(Stored + "\n");
+    EXPECT_EQ(Errors.Messages, std::vector<std::string>{"Unable to write to " + (Folder / "Setup.ini")});
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 1);
+    EXPECT_EQ(KeyboardConfig.GetNoteSettings().Channel, 1);
+    EXPECT_EQ(KeyboardConfig.GetVolume(), MaxVolume);
+    EXPECT_THROW(KeyboardConfig.SetChannel(3), EProfileWriteError);
+    EXPECT_EQ(Settings(), Stored + "\n");
+    ASSERT_TRUE(MIDIPatch.GroupNames);
+    EXPECT_EQ(MIDIPatch.GroupNames->size(), 16u);
+}
+
+TEST_F(KlavoraConfigTest, AStartRemovesTheTemporaryFilesOfKilledWritesAndNothingElse)
+{
+    const std::string Stale = "Setup.ini.0123456789abcdef.tmp";
+    const std::string Recent = "Setup.ini.fedcba9876543210.tmp";
+    const std::string Others[] = {"Setup.ini.tmp", "Setup.ini.0123456789abcdeg.tmp", "Other.ini.0123456789abcdef.tmp",
+                                  "Setup.ini.bak"};
+    const auto TwoMinutesAgo = std::filesystem::file_time_type::clock::now() - std::chrono::minutes(2);
+    for (const std::string& Name : {Stale, Recent, Others[0], Others[1], Others[2], Others[3]}) {
+        Folder.Write(Name, "[Keyboard]\nChan");
+        if (Name != Recent)
+            std::filesystem::last_write_time(Folder / Name, TwoMinutesAgo);
+    }
+    KlavoraConfigStart();
+    for (int Write = 0; Write < 50; ++Write)
+        KeyboardConfig.SetChannel(1 + Write % 16);
+    EXPECT_FALSE(std::filesystem::exists(Folder / Stale));
+    // A write of another copy may still be under way: a recent file stays.
+    EXPECT_TRUE(std::filesystem::exists(Folder / Recent));
+    size_t Files = 0;
+    for (const auto& Entry : std::filesystem::directory_iterator(Folder.Path()))
+        Files += Entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(Files, 3u + std::size(Others)) << "Setup.ini, GeneralMIDI.ini, the recent file and the others";
+}
+
+namespace {
+
+// Runs Work in a process of its own; the process, whose exit status is what Work returns.
+pid_t InProcess(const std::function<int()>& Work)
+{
+    const pid_t Child = fork();
+    if (Child == 0)
+        _exit(Work());
+    return Child;
+}
+
+int ExitStatus(pid_t Child)
+{
+    int Status = -1;
+    waitpid(Child, &Status, 0);
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
+
+// The number of writes of Change(0), Change(1), ... that failed, up to 255
+// (an exit status).
+int FailedWrites(int Writes, const std::function<void(int)>& Change)
+{
+    int Failed = 0;
+    for (int Write = 0; Write < Writes; ++Write) {
+        try {
+            Change(Write);
+        } catch (const EProfileWriteError&) {
+            ++Failed;
+        }
+    }
+    return std::min(Failed, 255);
+}
+
+}
+
+TEST_F(KlavoraConfigTest, TwoCopiesWritingAtOnceLoseNothingAndAReaderNeverSeesAPartialFile)
+{
+    KlavoraConfigStart();
+    constexpr int Writes = 2000;
+    int Stop[2];
+    int Report[2];
+    ASSERT_EQ(pipe(Stop), 0);
+    ASSERT_EQ(pipe(Report), 0);
+    // The reader reads until the stop pipe closes, then reports its reads and the partial ones.
+    const pid_t Reader = InProcess([&] {
+        close(Stop[1]);
+        fcntl(Stop[0], F_SETFL, O_NONBLOCK);
+        long Reads = 0;
+        long Partial = 0;
+        char Byte;
+        while (read(Stop[0], &Byte, 1) < 0) {
+            const TFileBytes Bytes(Folder / "Setup.ini", SettingsSizeLimit);
+            const TProfileListing Listing(Bytes.View());
+            size_t Keys = 0;
+            for (size_t Section = 0; Section < Listing.Sections().size(); ++Section)
+                Keys += Listing.Entries(Section).size();
+            ++Reads;
+            if (Bytes.Loaded() != TLoadResult::Loaded || Listing.Sections().size() != 4 || Keys != 13 ||
+                Bytes.View().back() != '\n')
+                ++Partial;
+        }
+        dprintf(Report[1], "%ld %ld", Reads, Partial);
+        return 0;
+    });
+    const pid_t Channels = InProcess([&] {
+        return FailedWrites(Writes, [](int Write) { KeyboardConfig.SetChannel(1 + Write % 16); });
+    });
+    const pid_t Volumes = InProcess([&] {
+        return FailedWrites(Writes, [](int Write) { KeyboardConfig.SetVolume(MinVolume + Write % 81); });
+    });
+    EXPECT_EQ(ExitStatus(Channels), 0) << "writes of the channel failed";
+    EXPECT_EQ(ExitStatus(Volumes), 0) << "writes of the volume failed";
+    close(Stop[1]);
+    close(Report[1]);
+    EXPECT_EQ(ExitStatus(Reader), 0);
+    long Reads = 0;
+    long Partial = -1;
+    FILE* Said = fdopen(Report[0], "r");
+    ASSERT_NE(Said, nullptr);
+    EXPECT_EQ(fscanf(Said, "%ld %ld", &Reads, &Partial), 2);
+    fclose(Said);
+    close(Stop[0]);
+    EXPECT_GT(Reads, 0);
+    EXPECT_EQ(Partial, 0) << "of " << Reads << " reads";
+    // Each copy's last change is in the file: neither wrote over the other's.
+    EXPECT_EQ(KeyboardConfig.GetChannel(), 1 + (Writes - 1) % 16);
+    EXPECT_EQ(KeyboardConfig.GetVolume(), MinVolume + (Writes - 1) % 81);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path()), std::filesystem::directory_iterator()),
+              2) << "only Setup.ini and GeneralMIDI.ini";
+}
+
+TEST(InstalledSettings, LiveInTheUsersFolderAndTheCatalogueAndKeyMapComeFromEitherFolder)
+{
+    TErrorRecorder Errors;
+    TTemporaryInstallation Installed;
+    KlavoraConfigStart();
+    MIDIKeymappingStart();
+    EXPECT_EQ(Installed.Read("config/klavora/Setup.ini"), FreshSettings);
+    EXPECT_FALSE(std::filesystem::exists(Installed.Bin() + "Setup.ini"));
+    ASSERT_TRUE(MIDIPatch.GroupNames);
+    EXPECT_EQ(MIDIPatch.GroupNames->front(), "Piano");
+    EXPECT_EQ(MIDIKeymapping.FindNoteOffset('Z'), 0);
+    MIDIKeymappingStop();
+    KlavoraConfigStop();
+
+    // The user's own catalogue and key map, and a second catalogue shipped with the program.
+    Installed.Write("config/klavora/Mine.ini", "[Mine]\n5=Own voice\n");
+    Installed.Write("share/klavora/Shipped.ini", "[Shipped]\n6=Other voice\n");
+    Installed.Write("config/klavora/Keyboard.ini", "[Tracker]\n65=3\n");
+    for (const auto& [Patch, Group] : {std::pair{"Mine.ini", "Mine"}, {"Shipped.ini", "Shipped"},
+                                       {"../klavora/Mine.ini", "Piano"}, {"Missing.ini", "Piano"}}) {
+        Installed.Write("config/klavora/Setup.ini", std::string("[Config]\nPatch=") + Patch + "\n");
+        KlavoraConfigStart();
+        ASSERT_TRUE(MIDIPatch.GroupNames) << Patch;
+        EXPECT_EQ(MIDIPatch.GroupNames->front(), Group) << Patch;
+        KlavoraConfigStop();
+    }
+    KlavoraConfigStart();
+    MIDIKeymappingStart();
+    EXPECT_EQ(MIDIKeymapping.FindNoteOffset('A'), 3);
+    EXPECT_EQ(MIDIKeymapping.FindNoteOffset('Z'), -1);
+    EXPECT_TRUE(Errors.Messages.empty());
 }

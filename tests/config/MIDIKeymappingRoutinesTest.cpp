@@ -107,3 +107,10 @@ TEST_F(MIDIKeymappingTest, AnUnusableFileLeavesAnEmptyMapAndSaysSoOnce)
     MIDIKeymapping.LoadKeymap(Folder / "AFolder.ini", "Tracker");
     EXPECT_EQ(Errors.Messages, (std::vector<std::string>{Corrupted, Corrupted}));
 }
+
+TEST_F(MIDIKeymappingTest, AKeyMapLargerThanAnySettingsFileStillLoads)
+{
+    LoadFrom("[Tracker]\n90=7\n" + std::string(2 * SettingsSizeLimit, '\n'));
+    EXPECT_EQ(MIDIKeymapping.FindNoteOffset(90), 7);
+    EXPECT_TRUE(Errors.Messages.empty());
+}

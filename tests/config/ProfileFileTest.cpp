@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 
+#include "FullDisk.h"
 #include "TemporaryFolder.h"
 #include "config/ProfileFile.h"
 
@@ -25,12 +26,6 @@ protected:
 
     TTemporaryFolder Folder;
 };
-
-// Where a write puts the new content before it takes the file's place.
-std::string TemporaryOf(const std::string& FileName)
-{
-    return FileName + ".tmp";
-}
 
 ino_t InodeOf(const std::string& FileName)
 {
@@ -223,15 +218,17 @@ TEST_F(ProfileFileTest, AFailedWriteLeavesTheOldFileWholeAndSaysWhichFile)
 {
     const std::string Original = "[Keyboard]\nChannel=5\n";
     ProfileFile Ini = Holding(Original);
-    std::filesystem::create_directory(TemporaryOf(Folder / "Test.ini"));
     try {
+        const TFullDisk Full;
         Ini.WriteInteger("Keyboard", "Channel", 7);
         FAIL() << "the write did not fail";
     } catch (const EProfileWriteError& Error) {
         EXPECT_STREQ(Error.what(), ("Unable to write to " + (Folder / "Test.ini")).c_str());
     }
     EXPECT_EQ(Stored(), Original);
-    EXPECT_TRUE(std::filesystem::is_directory(TemporaryOf(Folder / "Test.ini")));
+    // Nothing of the failed write is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path()), std::filesystem::directory_iterator()),
+              1);
 
     // A file where the settings folder should be, and a folder where the file should be.
     Folder.Write("NotAFolder", "x");

@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
+#include "TemporaryFolder.h"
 #include "support/ProgramFolderRoutines.h"
 
 TEST(ProgramFolder, IsTheExecutablesFolderWhateverTheCurrentDirectory)
@@ -27,4 +29,53 @@ TEST(ProgramFolder, CanBePointedElsewhereAndBack)
     SetProgramFolder("");
     EXPECT_EQ(ProgramFolder().back(), '/');
     EXPECT_NE(ProgramFolder(), "/tmp/other/");
+}
+
+namespace {
+namespace fs = std::filesystem;
+}
+
+TEST(ProgramLayout, OneDataFileBesideTheProgramKeepsEveryFileInItsFolder)
+{
+    TTemporaryInstallation Installed;
+    EXPECT_EQ(ProgramLayout(), TProgramLayout::Installed);
+    EXPECT_EQ(DataFolder(), Installed.Data());
+    EXPECT_EQ(SettingsFolder(), Installed.Settings());
+    EXPECT_EQ(SettingsFile("Setup.ini"), Installed.Settings() + "Setup.ini");
+
+    Installed.Write("bin/Readme.txt", "my own notes");
+    EXPECT_EQ(ProgramLayout(), TProgramLayout::Beside);
+    EXPECT_EQ(SettingsFolder(), Installed.Bin());
+    EXPECT_EQ(DataFolder(), Installed.Bin());
+    EXPECT_EQ(DataFile("Keyboard.ini"), Installed.Bin() + "Keyboard.ini");
+
+    // With data files nowhere, the program folder is still the place.
+    fs::remove(Installed / "bin/Readme.txt");
+    fs::remove_all(Installed / "share");
+    EXPECT_EQ(ProgramLayout(), TProgramLayout::Beside);
+    EXPECT_EQ(SettingsFile("Setup.ini"), Installed.Bin() + "Setup.ini");
+}
+
+TEST(ProgramLayout, TheSettingsFolderFollowsXDGAndIsMadeOnlyWhenInstalled)
+{
+    TTemporaryInstallation Installed;
+    EXPECT_FALSE(fs::exists(Installed.Settings()));
+    EXPECT_TRUE(MakeSettingsFolder());
+    EXPECT_TRUE(fs::is_directory(Installed.Settings()));
+
+    // A relative XDG_CONFIG_HOME is no configuration folder: .config in the home folder is.
+    const std::string Home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    setenv("HOME", (Installed / "home/").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    EXPECT_EQ(SettingsFolder(), Installed / "home/.config/klavora/");
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SettingsFolder(), Installed / "home/.config/klavora/");
+    EXPECT_TRUE(MakeSettingsFolder());
+    EXPECT_TRUE(fs::is_directory(Installed / "home/.config/klavora"));
+    setenv("HOME", Home.c_str(), 1);
+
+    // The program folder is never made.
+    SetProgramFolder(Installed / "gone/");
+    EXPECT_TRUE(MakeSettingsFolder());
+    EXPECT_FALSE(fs::exists(Installed / "gone"));
 }

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "FormFixture.h"
+#include "FullDisk.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
 #include "ui/KlavoraForm.h"
@@ -181,8 +182,8 @@ TEST_F(FormTest, AStoredDeviceOutsideTheListFallsBackToTheMapper)
 TEST_F(FormTest, ASettingsFileThatCannotBeWrittenAtCreationIsReportedAndTheWindowOpens)
 {
     KeyboardConfig.SetDeviceID(7);
-    // A folder where the new settings file would be written makes every write fail.
-    std::filesystem::create_directory(Folder / "Setup.ini.tmp");
+    // A full disk makes every write fail.
+    const TFullDisk Full;
     CreateFormKeepingTraffic();
     ASSERT_NE(Form1, nullptr);
     EXPECT_TRUE(Form1->isVisible());
@@ -652,4 +653,77 @@ TEST_F(FormTest, AnOctaveChangeShowsAHeldNoteAtItsOwnKeyOrOnNone)
     EXPECT_EQ(LitKeys(), TOffsets{0});
     ReleaseKey(Qt::Key_Z, ScanZ);
     EXPECT_TRUE(LitKeys().empty());
+}
+
+TEST_F(FormTest, AWindowMadeWhileNoWriteSucceedsShowsEverySettingInForce)
+{
+    // A device past the list and both Soft and Accent on: creating the window rewrites them.
+    KeyboardConfig.SetDeviceID(7);
+    KeyboardConfig.SetGroup(2);
+    KeyboardConfig.SetVoice(1);
+    KeyboardConfig.SetChannel(3);
+    KeyboardConfig.SetVolume(50);
+    KeyboardConfig.SetFade(20);
+    KeyboardConfig.SetOctave(2);
+    KeyboardConfig.SetSoft(true);
+    KeyboardConfig.SetAccent(true);
+    {
+        const TFullDisk Full;
+        CreateFormKeepingTraffic();
+    }
+    EXPECT_EQ(Errors.Messages, std::vector<std::string>{"Unable to write to " + (Folder / "Setup.ini").string()});
+    EXPECT_EQ(Form1->ComboBox1->count(), 3);
+    EXPECT_EQ(Form1->ComboBox1->currentIndex(), -1) << "no port is at the stored position";
+    EXPECT_EQ(Form1->ComboBox2->count(), static_cast<int>(MIDIPatch.GroupNames->size()));
+    EXPECT_EQ(Form1->ComboBox2->currentIndex(), 2);
+    EXPECT_EQ(Form1->ComboBox3->count(), static_cast<int>(MIDIPatch.GroupVoiceNames(2).size()));
+    EXPECT_EQ(Form1->ComboBox3->currentIndex(), 1);
+    EXPECT_EQ(Form1->ComboBox5->currentIndex(), 2);
+    EXPECT_EQ(Form1->TrackBar1->value(), 50);
+    EXPECT_EQ(Form1->TrackBar1->toolTip(), "Voice Volume: 50");
+    EXPECT_EQ(Form1->TrackBar2->value(), 20);
+    EXPECT_TRUE(Form1->OctaveButtons[2]->font().bold());
+    EXPECT_EQ(Form1->PianoKeys[0]->toolTip(), "C2");
+    EXPECT_EQ(Form1->Button24->palette().color(QPalette::ButtonText), QColor(Qt::black));
+    EXPECT_EQ(Form1->Button1->palette().color(QPalette::ButtonText), QColor(Qt::black));
+    EXPECT_EQ(Form1->Button22->palette().color(QPalette::ButtonText), DimColor);
+    EXPECT_EQ(KeyboardConfig.GetDeviceID(), 7);
+    EXPECT_TRUE(KeyboardConfig.GetAccent());
+}
+
+TEST_F(FormTest, AChangeThatCannotBeStoredIsReportedOnceAndTheControlShowsTheValueInForce)
+{
+    CreateForm();
+    const TFullDisk Full;
+    Form1->TrackBar1->setValue(60);
+    EXPECT_EQ(Form1->TrackBar1->value(), 103);
+    EXPECT_EQ(Form1->TrackBar1->toolTip(), "Voice Volume: 103");
+
+    Choose(Form1->ComboBox2, 3);
+    EXPECT_EQ(Form1->ComboBox2->currentIndex(), 0);
+    EXPECT_EQ(Form1->ComboBox3->itemText(0), QString::fromStdString(MIDIPatch.GroupVoiceNames(0).front()));
+
+    Choose(Form1->ComboBox5, 9);
+    EXPECT_EQ(Form1->ComboBox5->currentIndex(), 0);
+    EXPECT_EQ(Form1->ComboBox5->toolTip(), "Controller Channel: 1");
+    EXPECT_TRUE(Form1->ComboBox2->isEnabled());
+    EXPECT_EQ(Form1->ComboBox3->currentIndex(), 0);
+
+    Click(Form1->OctaveButtons[6]);
+    EXPECT_TRUE(Form1->OctaveButtons[4]->font().bold());
+    EXPECT_FALSE(Form1->OctaveButtons[6]->font().bold());
+
+    Click(Form1->Button22);
+    EXPECT_EQ(Form1->Button22->palette().color(QPalette::ButtonText), DimColor);
+
+    // The port in use stays open: the notes still go to it.
+    Choose(Form1->ComboBox1, 2);
+    EXPECT_EQ(Form1->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(Service.OpenDevices(), std::vector<int32_t>{-1});
+    Service.ClearRecords();
+    PressKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Service.SentTo(-1), std::vector<uint32_t>{0x673090});
+
+    EXPECT_EQ(Errors.Messages,
+              std::vector<std::string>(6, "Unable to write to " + (Folder / "Setup.ini").string()));
 }
