@@ -97,9 +97,14 @@ void TAudioOutput::Work()
     // Counted from 0, so that a message sent before the worker ran counts.
     uint32_t Heard = 0;
     for (;;) {
-        WaitUntil([&] { return Stopping.load() || (Messages.load() != Heard && !Gone.load()); });
+        WaitUntil([&] { return Stopping.load() || Gone.load() || Messages.load() != Heard; });
         if (Stopping.load())
             return;
+        if (Gone.load()) {
+            Abandon();
+            WaitUntil([this] { return Stopping.load(); });
+            return;
+        }
         Idle.store(false);
         Streaming.store(true);
         Signal();
@@ -362,6 +367,7 @@ private:
     bool Connect() override;
     bool Resume() override;
     void Pause() override;
+    void Abandon() override;
 
     static int Process(jack_nframes_t Frames, void* Output);
     static void OnShutdown(jack_status_t, const char*, void* Output);
@@ -440,6 +446,14 @@ bool TJACKAudioOutput::Resume()
             jack_connect(Client, jack_port_name(Ports[Side]), Destination.c_str());
     Flowing.store(true, std::memory_order_release);
     return true;
+}
+
+// Closing the client after a new server has started under the old one's
+// name would crash in libjack.
+void TJACKAudioOutput::Abandon()
+{
+    jack_client_close(Client);
+    Client = nullptr;
 }
 
 void TJACKAudioOutput::Pause()

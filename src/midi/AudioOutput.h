@@ -65,6 +65,9 @@ protected:
     // itself writes it here, while KeepStreaming holds.
     virtual void Stream();
     virtual void Pause() = 0;
+    // Lets go of a sound system that went away, at once: a server started
+    // again later must not meet what is left of the connection to the old one.
+    virtual void Abandon() {}
 
     // For the audio thread: fills Frames from the source and notices silence.
     void Pull(float* Left, float* Right, int Frames, int Stride);

@@ -171,3 +171,37 @@ TEST(JACKOutputTest, WhereTheUserRoutedTheSoundItStillGoesAfterAPause)
     EXPECT_NEAR(PeakLevel(Part(Sound, Found.back(), Rate / 10)), -6.0, 3.0);
     EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
 }
+
+TEST(JACKOutputTest, OnceTheServerDiesEvenAsleepNotesShowTheirFailureAndResetReopensWhenItIsBack)
+{
+    if (!JACKServerInstalled())
+        GTEST_SKIP() << "jackd is not installed";
+    TJACKServer Server;
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    TErrorRecorder Errors;
+    TSynthesizerDevice Synthesizer("jack");
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    Synthesizer.Play(100ms);
+    // Asleep, the client takes no part in the server's cycles.
+    ASSERT_TRUE(Synthesizer.PausedWithin(8s));
+    if (!Server.Kill())
+        GTEST_SKIP() << "the JACK server is not the test's own to stop";
+    for (int Try = 0; Try < 100 && Errors.Messages.empty(); ++Try) {
+        Synthesizer.Device.SendNoteOn(1, 64, 103);
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_FALSE(Errors.Messages.empty()) << "every note was reported as played";
+    EXPECT_EQ(Errors.Messages.front(), "The specified device handle is invalid.");
+
+    Server.Start();
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    Errors.Messages.clear();
+    Synthesizer.Device.Close();
+    Synthesizer.Device.Open(1, 0);
+    TJACKSoundRecorder Recorder;
+    for (int Try = 0; Try < 100 && !Recorder.Listen(SynthesizerName + std::string(":left")); ++Try)
+        std::this_thread::sleep_for(10ms);
+    Synthesizer.Play();
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+    EXPECT_GT(PeakLevel(Recorder.Samples()), -20.0);
+}
