@@ -78,6 +78,21 @@ void ExpectTwoEqualNotes(const std::vector<float>& Sound)
     EXPECT_NEAR(AfterThePause, First, 1.0);
 }
 
+// The sound server has just died: the output learns of it from its own
+// threads within moments, and from then on every note shows its failure.
+void ExpectNotesToFailOnceTheOutputIsGone(TSynthesizerDevice& Synthesizer, TErrorRecorder& Errors)
+{
+    for (int Try = 0; Try < 100 && Errors.Messages.empty(); ++Try) {
+        Synthesizer.Device.SendNoteOn(1, 64, 103);
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_FALSE(Errors.Messages.empty()) << "every note was reported as played";
+    EXPECT_EQ(Errors.Messages.front(), "The specified device handle is invalid.");
+    Errors.Messages.clear();
+    Synthesizer.Device.SendNoteOn(1, 64, 103);
+    EXPECT_EQ(Errors.Messages, std::vector<std::string>{"The specified device handle is invalid."});
+}
+
 class PulseAudioOutputTest : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
@@ -116,13 +131,7 @@ TEST_P(PulseAudioOutputTest, OnceTheServerDiesNotesShowTheirFailureAndResetReope
     ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
     Synthesizer.Play(100ms);
     Server.Kill();
-    // The output learns of it from its own threads, within moments.
-    for (int Try = 0; Try < 100 && Errors.Messages.empty(); ++Try) {
-        Synthesizer.Device.SendNoteOn(1, 64, 103);
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_FALSE(Errors.Messages.empty()) << "every note was reported as played";
-    EXPECT_EQ(Errors.Messages.front(), "The specified device handle is invalid.");
+    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
 
     Server.Start();
     ASSERT_TRUE(Server.Runs()) << Server.Problem;
@@ -186,12 +195,7 @@ TEST(JACKOutputTest, OnceTheServerDiesEvenAsleepNotesShowTheirFailureAndResetReo
     ASSERT_TRUE(Synthesizer.PausedWithin(8s));
     if (!Server.Kill())
         GTEST_SKIP() << "the JACK server is not the test's own to stop";
-    for (int Try = 0; Try < 100 && Errors.Messages.empty(); ++Try) {
-        Synthesizer.Device.SendNoteOn(1, 64, 103);
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_FALSE(Errors.Messages.empty()) << "every note was reported as played";
-    EXPECT_EQ(Errors.Messages.front(), "The specified device handle is invalid.");
+    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
 
     Server.Start();
     ASSERT_TRUE(Server.Runs()) << Server.Problem;
