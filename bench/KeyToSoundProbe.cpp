@@ -31,7 +31,7 @@
 #include <unistd.h>
 
 #include "MonitorListener.h"
-#include "VirtualDisplay.h"
+#include "CommandOutput.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QIcon>
 
+#include "app/DisplayOpeningRoutines.h"
 #include "app/StopSignalRoutines.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIKeymappingRoutines.h"
@@ -71,46 +72,63 @@ QIcon ProgramIcon()
 }
 
 // A stop signal ends the program as closing the window does, also while a
-// modal box runs its own loop.
+// modal box runs its own loop; a box that is up closes.
 void StopFromSignal()
 {
+    EndErrorBoxes();
     if (Form1 != nullptr)
         Form1->close();
     QCoreApplication::exit(0);
+}
+
+// Shows the windows and runs the message loop unless a stop signal came
+// meanwhile; the loop's exit code.
+int RunWindows(const std::function<void()>& Shown)
+{
+    SplashScreen = new TSplashScreen;
+    SplashScreen->show();
+    SplashScreen->PaintNow();
+
+    Form1 = new TForm1;
+    // Once the window closes the program is stopping: no box may hold it up.
+    QObject::connect(Form1, &TForm1::Closing, EndErrorBoxes);
+    ConnectHelpMenu();
+    About = new TAbout;
+    About->ProgramName->setText(QString::fromLatin1(ProgramCaption));
+    SplashScreen->hide();
+    Form1->setWindowTitle(QString::fromLatin1(ProgramCaption));
+    if (StopSignalReceived())
+        return 0;
+
+    Form1->show();
+    if (Shown)
+        Shown();
+    return QCoreApplication::exec();
 }
 
 }
 
 int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std::function<void()>& Shown)
 {
+    StopSignalsStart();
     // Listing the system's MIDI ports takes as long as starting Qt: both go on at once.
     if (MIDIService == TMIDIServiceChoice::System)
         LinuxMIDIOutServicePrepare();
     // Every box needs the application object, so it comes first.
+    DisplayOpeningStart();
     TKlavoraApplication Application(Argc, Argv);
+    DisplayOpeningStop();
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
     // The desktop finds the program's entry, and so its name and icon, by this.
     QGuiApplication::setDesktopFileName(QStringLiteral(KLAVORA_APP_ID));
     QGuiApplication::setWindowIcon(ProgramIcon());
+    StopSignalsWatch(StopFromSignal);
     StartModules(MIDIService);
 
-    SplashScreen = new TSplashScreen;
-    SplashScreen->show();
-    SplashScreen->PaintNow();
-
-    Form1 = new TForm1;
-    ConnectHelpMenu();
-    About = new TAbout;
-    About->ProgramName->setText(QString::fromLatin1(ProgramCaption));
-    SplashScreen->hide();
-    Form1->setWindowTitle(QString::fromLatin1(ProgramCaption));
-
-    StopSignalsStart(StopFromSignal);
-    Form1->show();
-    if (Shown)
-        Shown();
-    const int Result = QCoreApplication::exec();
-    StopSignalsStop();
+    // A stop signal during a start-up box skips the windows: the modules
+    // still stop in order and the log is written.
+    const int Result = StopSignalReceived() ? 0 : RunWindows(Shown);
+    EndErrorBoxes();
 
     delete SplashScreen;
     SplashScreen = nullptr;
@@ -120,5 +138,6 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     delete Form1;
     Form1 = nullptr;
     StopModules(MIDIService);
+    StopSignalsStop();
     return Result;
 }

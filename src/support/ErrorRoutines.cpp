@@ -13,6 +13,11 @@ void ShowError(const std::string& Message)
         ErrorPresenter(Message);
         return;
     }
+    PrintError(Message);
+}
+
+void PrintError(const std::string& Message)
+{
     std::fprintf(stderr, "%s: %s\n", ErrorCaption, Message.c_str());
 }
 

@@ -8,6 +8,9 @@
 // presenter the text goes to the standard error stream.
 void ShowError(const std::string& Message);
 
+// Writes the failure to the standard error stream, after the caption.
+void PrintError(const std::string& Message);
+
 using TErrorPresenter = std::function<void(const std::string& Message)>;
 
 // Installs the presenter that ShowError hands every message to; an empty one

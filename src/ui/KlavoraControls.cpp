@@ -188,6 +188,11 @@ void TTrackBar::mouseReleaseEvent(QMouseEvent* Event)
     QSlider::mouseReleaseEvent(Event);
 }
 
+void TTrackBar::wheelEvent(QWheelEvent* Event)
+{
+    Event->ignore();
+}
+
 TComboBox::TComboBox(QWidget* Parent)
     : QComboBox(Parent)
 {
@@ -210,4 +215,9 @@ void TComboBox::mouseReleaseEvent(QMouseEvent* Event)
 {
     EndNoteOfReleasedButton(*Event);
     QComboBox::mouseReleaseEvent(Event);
+}
+
+void TComboBox::wheelEvent(QWheelEvent* Event)
+{
+    Event->ignore();
 }

@@ -73,7 +73,8 @@ private:
     bool Lit = false;
 };
 
-// A horizontal track bar; a mouse button released over it ends that button's note.
+// A horizontal track bar; a mouse button released over it ends that button's
+// note. Like every control without the focus, it does not follow the wheel.
 class TTrackBar : public QSlider {
     Q_OBJECT
 public:
@@ -81,10 +82,12 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 };
 
 // A drop-down list; a mouse button released over it ends that button's note.
-// Its pop-up holds the keyboard only while it is open.
+// Its pop-up holds the keyboard only while it is open. The wheel over the
+// closed list changes nothing: no control of the window has the focus.
 class TComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -99,4 +102,5 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
 };

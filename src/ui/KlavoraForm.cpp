@@ -6,6 +6,9 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTimer>
+
+#include <xcb/xcb.h>
 
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIKeymappingRoutines.h"
@@ -14,7 +17,9 @@
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ErrorRoutines.h"
 #include "support/RangeRoutines.h"
+#include "ui/ErrorBoxRoutines.h"
 #include "ui/FontRoutines.h"
+#include "ui/KeyRepeatRoutines.h"
 #include "ui/KlavoraFormRoutines.h"
 #include "ui/VirtualKeyRoutines.h"
 
@@ -67,12 +72,19 @@ void TForm1::FormCreate()
     setFocusPolicy(Qt::StrongFocus);
     CreateControls();
     CreateMenus();
+    AskForDetectableAutoRepeat();
     MIDIPiano.Observer = this;
-    // Coming back from another application also takes the focus back.
+    // Coming back from another application also takes the focus back;
+    // leaving for another one, even from an error box, releases the keys.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState State) {
         if (State == Qt::ApplicationActive)
             DisableFocus(this);
+        else
+            ReleaseKeysDown();
     });
+    qApp->installEventFilter(&KeysUnderBox);
+    qApp->installNativeEventFilter(&KeysUnderBox);
+    SetErrorBoxesClosedHandler([this] { QTimer::singleShot(0, this, &TForm1::ReleaseWhatWentUp); });
     ApplySettings(true);
 }
 
@@ -96,6 +108,7 @@ void TForm1::StoreStep(TStep&& Step)
 
 void TForm1::FormDestroy()
 {
+    SetErrorBoxesClosedHandler(nullptr);
     if (MIDIPiano.Observer == this)
         MIDIPiano.Observer = nullptr;
     MIDIPiano.StopAll();
@@ -270,7 +283,9 @@ bool TForm1::event(QEvent* Event)
         DisableFocus(this);
         break;
     case QEvent::WindowDeactivate:
-        ReleaseKeysDown();
+        // An error box taking the keyboard leaves the keys followed.
+        if (!ErrorBoxShowing())
+            ReleaseKeysDown();
         break;
     default:
         break;
@@ -301,13 +316,56 @@ void TForm1::keyReleaseEvent(QKeyEvent* Event)
         return;
     const uint16_t Key = VirtualKeyOf(*Event, QGuiApplication::platformName());
     if (Key != 0)
-        FormKeyUp(Key, Event->modifiers());
+        KeyWentUp(Key, Event->modifiers());
 }
 
 void TForm1::mouseReleaseEvent(QMouseEvent* Event)
 {
     FormMouseUp(Event->button());
     Event->accept();
+}
+
+void TForm1::closeEvent(QCloseEvent* Event)
+{
+    emit Closing();
+    QWidget::closeEvent(Event);
+}
+
+bool TForm1::TKeysUnderBox::eventFilter(QObject*, QEvent* Event)
+{
+    const QEvent::Type Type = Event->type();
+    if (!ErrorBoxShowing() || (Type != QEvent::KeyPress && Type != QEvent::KeyRelease))
+        return false;
+    const auto* KeyEvent = static_cast<QKeyEvent*>(Event);
+    // A release that the platform calls a repeat leaves the key down.
+    if (Type == QEvent::KeyPress || !KeyEvent->isAutoRepeat())
+        KeySeen(Type == QEvent::KeyRelease, VirtualKeyOf(*KeyEvent, QGuiApplication::platformName()),
+                KeyEvent->modifiers());
+    return false;
+}
+
+bool TForm1::TKeysUnderBox::nativeEventFilter(const QByteArray& EventType, void* Message, qintptr*)
+{
+    if (!ErrorBoxShowing() || EventType != "xcb_generic_event_t")
+        return false;
+    const auto* Event = static_cast<const xcb_key_press_event_t*>(Message);
+    const uint8_t Type = Event->response_type & 0x7F;
+    // A key release has the layout of a key press.
+    if (Type == XCB_KEY_PRESS || Type == XCB_KEY_RELEASE)
+        KeySeen(Type == XCB_KEY_RELEASE, VirtualKeyOfScanCode(Event->detail),
+                (Event->state & XCB_MOD_MASK_SHIFT) != 0 ? Qt::ShiftModifier : Qt::NoModifier);
+    return false;
+}
+
+// Each key event may be seen more than once (natively, then by each receiver): the marks stay the same.
+void TForm1::TKeysUnderBox::KeySeen(bool Released, uint16_t Key, Qt::KeyboardModifiers Shift)
+{
+    if (Released) {
+        Form.KeyWentUp(Key, Shift);
+    } else if (TKeyDown* Down = Form.FindKeyDown(Key)) {
+        // Down again before the box went: it sounds on as if never released.
+        Down->WentUp = false;
+    }
 }
 
 TForm1::TKeyDown* TForm1::FindKeyDown(uint16_t Key)
@@ -320,20 +378,60 @@ TForm1::TKeyDown* TForm1::FindKeyDown(uint16_t Key)
 
 void TForm1::ReleaseKeysDown()
 {
-    while (KeysDownCount > 0)
-        FormKeyUp(KeysDown[KeysDownCount - 1].Key, Qt::NoModifier);
+    for (size_t Index = 0; Index < KeysDownCount; ++Index)
+        KeysDown[Index].WentUp = true;
+    ReleaseKeysThatWentUp();
+}
+
+void TForm1::KeyWentUp(uint16_t Key, Qt::KeyboardModifiers Shift)
+{
+    if (!ErrorBoxShowing()) {
+        FormKeyUp(Key, Shift);
+        return;
+    }
+    if (TKeyDown* Down = FindKeyDown(Key)) {
+        Down->WentUp = true;
+        Down->UpShift = Shift;
+    }
+}
+
+void TForm1::ReleaseKeysThatWentUp()
+{
+    // The last pressed first. Each release may bring up a box of its own,
+    // under which more keys go up: the search starts again after each.
+    for (size_t Index = KeysDownCount; Index > 0 && !ErrorBoxShowing();) {
+        const TKeyDown& Down = KeysDown[--Index];
+        if (Down.WentUp) {
+            FormKeyUp(Down.Key, Down.UpShift);
+            Index = KeysDownCount;
+        }
+    }
+}
+
+void TForm1::ReleaseWhatWentUp()
+{
+    ReleaseKeysThatWentUp();
+    if (!ErrorBoxShowing())
+        MIDIPiano.ReleaseUnheldButtons(MouseButtonsOf(QGuiApplication::mouseButtons()));
 }
 
 void TForm1::FormKeyDown(uint16_t Key, Qt::KeyboardModifiers Shift)
 {
     if (Key == VK_SPACE)
         MIDIPiano.ReleaseSustained();
-    const TKeyDown* Down = FindKeyDown(Key);
-    const int32_t Note = Down != nullptr ? Down->Note : KeyNote(Key);
+    // A press of a key that is down already is its auto-repeat, whatever the
+    // platform calls it: the key's note sounds once until its release.
+    if (const TKeyDown* Down = FindKeyDown(Key)) {
+        if (!Down->WentUp)
+            return;
+        // It went up under a box and is down again before the window ended its note.
+        ReleaseKeysThatWentUp();
+    }
+    const int32_t Note = KeyNote(Key);
     if (Note < 0)
         return;
-    if (Down == nullptr && KeysDownCount < MaxKeysDown)
-        KeysDown[KeysDownCount++] = {Key, Note};
+    if (KeysDownCount < MaxKeysDown)
+        KeysDown[KeysDownCount++] = {Key, Note, false, Qt::NoModifier};
     const bool Alt = Shift.testFlag(Qt::AltModifier);
     const bool Ctrl = Shift.testFlag(Qt::ControlModifier);
     const int32_t Modifier = Alt == Ctrl ? 0 : (Alt ? 1 : -1);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include <QAbstractNativeEventFilter>
 #include <QWidget>
 
 #include "ui/KlavoraControls.h"
@@ -85,6 +86,8 @@ signals:
     void Help1Click();
     void ProductHomepage1Click();
     void About1Click();
+    // The window is closing, which stops the program.
+    void Closing();
 
 protected:
     bool event(QEvent* Event) override;
@@ -92,6 +95,7 @@ protected:
     void keyPressEvent(QKeyEvent* Event) override;
     void keyReleaseEvent(QKeyEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     void FormCreate();
@@ -110,12 +114,49 @@ private:
     // without Shift: once the window loses the keyboard their releases never come.
     void ReleaseKeysDown();
 
+    // An error box runs its modal loop inside the note player's operation
+    // that failed, before the player has recorded what it was doing, so a key
+    // or mouse button that goes up meanwhile cannot end its note then. The
+    // window notes such a key's release (the box receives it) and, once the
+    // boxes are gone, ends what went up: the keys noted, the mouse buttons no
+    // longer down.
+    void KeyWentUp(uint16_t Key, Qt::KeyboardModifiers Shift);
+    void ReleaseKeysThatWentUp();
+    void ReleaseWhatWentUp();
+
+    // Follows the PC keys while an error box is up, through the key events
+    // Qt delivers (to the box) and, on X11, the server's own: one that comes
+    // to the window before the box has the keyboard never becomes a Qt event,
+    // as the box blocks the window.
+    class TKeysUnderBox : public QObject, public QAbstractNativeEventFilter {
+    public:
+        explicit TKeysUnderBox(TForm1& Form)
+            : Form(Form)
+        {
+        }
+
+        bool nativeEventFilter(const QByteArray& EventType, void* Message, qintptr* Result) override;
+
+    protected:
+        bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+    private:
+        void KeySeen(bool Released, uint16_t Key, Qt::KeyboardModifiers Shift);
+
+        TForm1& Form;
+    };
+    TKeysUnderBox KeysUnderBox{*this};
+
     // A PC key that is down and the note its press played. Its release ends
-    // that note even when the octave changed meanwhile, and its auto-repeat
-    // presses repeat it, so a held key never leaves a note sounding.
+    // that note even when the octave changed meanwhile, and its further
+    // presses are auto-repeats that play nothing, so a held key never leaves
+    // a note sounding nor strikes it again. WentUp: released while a box was
+    // up, with the modifier keys UpShift, and not yet ended.
     struct TKeyDown {
         uint16_t Key;
         int32_t Note;
+        bool WentUp;
+        Qt::KeyboardModifiers UpShift;
     };
     // More keys than a keyboard reports at once; a key beyond them falls back
     // to the note of the current octave.

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <signal.h>
@@ -14,6 +19,7 @@
 
 namespace {
 
+using namespace std::chrono_literals;
 using TTexts = std::vector<std::string>;
 
 class EndToEndTest : public ProgramRunTest {
@@ -23,8 +29,7 @@ protected:
         ProgramRunTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
-            std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
+        CopyProgram(Folder.Path());
     }
 
     // Starts the copy and waits for its window; the window's id, or empty.
@@ -124,4 +129,48 @@ TEST_F(EndToEndTest, ATerminationSignalEndsEveryNoteStillSounding)
     EXPECT_TRUE(EveryNoteEnded(Everything));
     Xdotool("keyup z mouseup 1");
     EXPECT_EQ(Folder.Read("Klavora.log"), "");
+}
+
+namespace {
+
+// Busy loops on every core, as a loaded machine has them, while it lives.
+class TBusyCores {
+public:
+    TBusyCores()
+    {
+        for (unsigned Core = 0; Core < std::max(2u, std::thread::hardware_concurrency()); ++Core)
+            Loops.emplace_back([this] {
+                while (!Done.load(std::memory_order_relaxed)) {
+                }
+            });
+    }
+
+    ~TBusyCores()
+    {
+        Done = true;
+        for (std::thread& Loop : Loops)
+            Loop.join();
+    }
+
+private:
+    std::atomic<bool> Done{false};
+    std::vector<std::thread> Loops;
+};
+
+}
+
+TEST_F(EndToEndTest, AKeyHeldOnABusyMachineSendsOneNoteOnUntilItsRelease)
+{
+    const std::string Window = StartOnTheReceiver();
+    ASSERT_FALSE(Window.empty()) << "no window on the receiver's port";
+    Receiver->Received();
+    // The X server repeats a held key quickly, as desktops set it.
+    ASSERT_EQ(std::system("xset r on r rate 250 40"), 0);
+    TBusyCores Busy;
+    for (int Round = 1; Round <= 5; ++Round) {
+        Xdotool("keydown z");
+        std::this_thread::sleep_for(3s);
+        Xdotool("keyup z");
+        EXPECT_EQ(Receiver->Received(), (TTexts{"90 30 67", "80 30 00"})) << "round " << Round;
+    }
 }

@@ -9,6 +9,8 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -199,3 +201,29 @@ TEST_F(KlavoraProgramTest, TheWindowCarriesTheProgramsIconAtEverySizeAndTheDeskt
 }
 
 #include "KlavoraProgramTest.moc"
+
+TEST_F(KlavoraProgramTest, OnceTheWindowClosesAFailureGoesToTheErrorStreamNotToABox)
+{
+    int Boxes = 0;
+    testing::internal::CaptureStderr();
+    const int Result = Run([this, &Boxes] {
+        // Dismisses every box, as long as the application lives.
+        auto* Watcher = new QTimer(qApp);
+        QObject::connect(Watcher, &QTimer::timeout, [&Boxes] {
+            if (auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                ++Boxes;
+                Box->button(QMessageBox::Ok)->click();
+            }
+        });
+        Watcher->start(10);
+        // The port refuses everything from now on: the Note On fails in a box,
+        // the Note Off that the stop sends fails once the window has closed.
+        Service.FailAllSendsWith = 5;
+        PlayZ();
+        Form1->File1->trigger();
+    });
+    const std::string Errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Result, 0);
+    EXPECT_EQ(Boxes, 1);
+    EXPECT_NE(Errors.find("Application Error: The specified device handle is invalid."), std::string::npos) << Errors;
+}

@@ -2,20 +2,91 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <sys/types.h>
 
+#include "CommandOutput.h"
 #include "JACKReceiver.h"
 #include "JACKServer.h"
 #include "TemporaryFolder.h"
-#include "VirtualDisplay.h"
+
+// An X server of the test's own; DISPLAY names it while it lives. With a
+// window manager (openbox) when asked, for stacking and focus as on a desktop.
+class TVirtualDisplay {
+public:
+    explicit TVirtualDisplay(bool WithWindowManager = false);
+    ~TVirtualDisplay();
+    TVirtualDisplay(const TVirtualDisplay&) = delete;
+    TVirtualDisplay& operator=(const TVirtualDisplay&) = delete;
+
+    std::string Name;
+    // Why the window manager does not run; empty while it does (or was not asked for).
+    std::string Problem;
+
+private:
+    pid_t Server = -1;
+    pid_t WindowManager = -1;
+};
+
 
 // Runs xdotool with the arguments on the display, then gives the program and
 // JACK's next cycle time to pass the events on.
 void Xdotool(const std::string& Arguments);
+
+// Copies the built program and the data files it ships with into Folder
+// (ending with a separator).
+void CopyProgram(const std::string& Folder);
+
+// Starts the executable from "/" (the current folder plays no part) with the
+// environment's NAME=value texts set (a bare NAME unsets that variable); its
+// standard error goes to ErrorFile, or nowhere when that is empty. Its id.
+pid_t StartExecutable(const std::string& Executable, const std::vector<std::string>& Environment = {},
+                      const std::string& ErrorFile = {});
+
+// The id of a visible window named exactly Name, once one shows within Limit;
+// empty if none does.
+std::string VisibleWindow(const std::string& Name, std::chrono::milliseconds Limit = std::chrono::seconds(5));
+
+// Waits up to Limit for the program to end: its exit code (and Program
+// becomes -1), or -1 when it still runs or ended through a signal.
+int Ended(pid_t& Program, std::chrono::milliseconds Limit = std::chrono::seconds(5));
+
+// Moves the pointer to a point of the window's client area, then does Action
+// ("click 1", "mousedown 3").
+void Mouse(const std::string& Window, int X, int Y, const std::string& Action);
+
+// Whether the window is the top-most one on the display and no other window
+// covers any part of it; if not, Why says which window covers it.
+bool OnTopAndUncovered(const std::string& Window, std::string& Why);
+
+// The environment that leaves the program without any sound system: a JACK
+// server name that no server uses, a PulseAudio server that is not there
+// (and this machine has no sound hardware).
+std::vector<std::string> NoSoundSystem();
+
+// The real program, copied with its data files into a fresh folder, run
+// without a JACK server of the test's own.
+class TProgramRun {
+public:
+    TProgramRun();
+    // A program still running is killed.
+    ~TProgramRun();
+    TProgramRun(const TProgramRun&) = delete;
+    TProgramRun& operator=(const TProgramRun&) = delete;
+
+    // Starts the copy; its standard error goes to StandardError().
+    void Start(const std::vector<std::string>& Environment = {});
+    void Signal(int Number) const;
+    int Stopped(std::chrono::milliseconds Limit = std::chrono::seconds(5)) { return Ended(Program, Limit); }
+    std::string StandardError() const { return Folder.Read("stderr.txt"); }
+
+    TTemporaryFolder Folder;
+    pid_t Program = -1;
+};
 
 // The real program on a virtual X display, driven with real key and mouse
 // events, its MIDI received on a JACK port of the test's own ("KlavoraTest:in").
@@ -32,11 +103,8 @@ protected:
     // window; the window's id, or empty.
     std::string StartProgram(const std::string& Executable, const std::vector<std::string>& Environment = {});
 
-    // Waits for the program to end; its exit status.
-    int Stopped();
-
-    // Clicks (or presses) a button at a point of the window's client area.
-    void Mouse(const std::string& Window, int X, int Y, const std::string& Action);
+    // Waits for the program to end; its exit code.
+    int Stopped() { return Ended(Program); }
 
     std::optional<TJACKServer> Server;
     TVirtualDisplay Display;
@@ -44,6 +112,10 @@ protected:
     std::optional<TReceiver> Receiver;
     pid_t Program = -1;
 };
+
+// The caption of the main window and of every error box.
+inline constexpr const char* MainWindowName = "Klavora Lite v2.9";
+inline constexpr const char* ErrorBoxName = "Application Error";
 
 // What a first start writes as the settings file.
 inline constexpr const char* FreshSettingsFile =

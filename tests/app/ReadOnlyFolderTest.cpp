@@ -63,8 +63,7 @@ TEST_F(ProgramRunTest, InAReadOnlyFolderKeysPlayAtTheStoredSettingsAndOnlyAChang
     const std::string Copy = Folder / "program/";
     const TPrivateMount Medium(Copy);
     ASSERT_TRUE(Medium.Mounted) << "no tmpfs could be mounted";
-    for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
-        fs::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Copy + Name);
+    CopyProgram(Copy);
     // Settings a run left there: channel 3, octave 5, Note On velocity 80, Note Off velocity 10.
     const std::string Stored = "[Keyboard]\nAccent=0\nSoft=0\nChannel=3\nGroup=0\nVoice=0\nOctave=5\nFade=10\n"
                                "Volume=80\nMap=Tracker\nSustain=0\n[MIDI Out]\nDeviceID=" +

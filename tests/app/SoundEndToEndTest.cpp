@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -27,8 +26,7 @@ protected:
             GTEST_SKIP() << "pulseaudio is not installed, so the program's sound cannot be heard here";
         ASSERT_TRUE(Sound.Runs()) << Sound.Problem;
         ASSERT_FALSE(Display.Name.empty()) << "Xvfb did not start";
-        for (const char* Name : {"klavora", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
-            std::filesystem::copy_file(std::string(KLAVORA_PROGRAM_DIR) + "/" + Name, Folder / Name);
+        CopyProgram(Folder.Path());
     }
 
     // A JACK server of that name never runs: the program finds none.

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <thread>
 
-#include "VirtualDisplay.h"
+#include "CommandOutput.h"
 
 namespace {
 

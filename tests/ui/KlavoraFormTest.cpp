@@ -1,18 +1,28 @@
+#include <fstream>
 #include <functional>
+#include <iterator>
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTimer>
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QTest>
+
+#include <xcb/xcb.h>
 
 #include "FormFixture.h"
 #include "FullDisk.h"
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
+#include "core/MIDIPianoRoutines.h"
+#include "ui/ErrorBoxRoutines.h"
 #include "ui/KlavoraForm.h"
 #include "ui/KlavoraFormRoutines.h"
 
@@ -25,6 +35,12 @@ std::string ProgramChange(int Channel, int Program)
     char Text[8];
     std::snprintf(Text, sizeof Text, "%02X %02X", 0xC0 + Channel - 1, Program);
     return Text;
+}
+
+std::string FileText(const std::filesystem::path& Path)
+{
+    std::ifstream File(Path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
 }
 
 std::vector<TCallKind> Kinds(const std::vector<TRecordingMIDIOutService::TCall>& Calls)
@@ -309,6 +325,18 @@ TEST_F(FormTest, AnAutoRepeatedReleaseIsIgnored)
     EXPECT_EQ(Sent(), (std::vector<std::string>{"90 30 67", "80 30 00"}));
 }
 
+TEST_F(FormTest, APressOfAKeyAlreadyDownIsARepeatEvenAfterItsNoteWasStopped)
+{
+    CreateForm();
+    PressKey(Qt::Key_Z, ScanZ);
+    // The X server's detectable auto-repeat sends repeats as plain presses.
+    PressKey(Qt::Key_Z, ScanZ);
+    Choose(Form1->ComboBox5, 1);
+    PressKey(Qt::Key_Z, ScanZ);
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"90 30 67", "80 30 00", ProgramChange(2, MIDIPatch.ProgramOf(0, 0))}));
+}
+
 TEST_F(FormTest, AKeyPressedWithShiftAndReleasedWithoutEndsItsNote)
 {
     CreateForm();
@@ -510,6 +538,26 @@ TEST_F(FormTest, AnErrorRaisedByAHandlerIsShownAndPlayingGoesOn)
     EXPECT_EQ(Sent(), std::vector<std::string>{"90 30 67"});
 }
 
+TEST_F(FormTest, TheWheelOverAListOrATrackBarChangesNothing)
+{
+    KeyboardConfig.SetChannel(3);
+    CreateForm();
+    const std::string SettingsBefore = FileText(Folder / "Setup.ini");
+    for (QWidget* Control : std::initializer_list<QWidget*>{Form1->ComboBox1, Form1->ComboBox2, Form1->ComboBox3,
+                                                           Form1->ComboBox5, Form1->TrackBar1, Form1->TrackBar2}) {
+        for (const int Notches : {-1, 1, -3}) {
+            const QPointF Centre = Control->rect().center();
+            QWheelEvent Wheel(Centre, Control->mapToGlobal(Centre), QPoint(), QPoint(0, 120 * Notches), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Control, &Wheel);
+        }
+    }
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(FileText(Folder / "Setup.ini"), SettingsBefore);
+    EXPECT_EQ(Form1->ComboBox5->currentIndex(), 2);
+    EXPECT_EQ(Form1->TrackBar1->value(), 103);
+}
+
 TEST_F(FormTest, DraggingATrackBarWorksButLeavesTheKeysToTheWindow)
 {
     CreateForm();
@@ -536,6 +584,76 @@ TEST_F(FormTest, AListPopUpTakingTheKeysReleasesTheKeysDown)
     PressKey(Qt::Key_Z, ScanZ);
     EXPECT_EQ(Sent().back(), "90 30 67");
     EXPECT_EQ(Form1->ComboBox2->currentIndex(), 0);
+}
+
+TEST_F(FormTest, AKeyOrButtonReleasedWhileAnErrorBoxIsUpEndsItsNoteOnceTheBoxIsGone)
+{
+    CreateForm();
+    ErrorBoxStart();
+    // While the box of the failed Note On is up, the release goes to the box
+    // (a key) or to no window (a mouse button); then the box is dismissed.
+    std::function<void()> ReleaseUnderTheBox;
+    int Boxes = 0;
+    QTimer Watcher;
+    QObject::connect(&Watcher, &QTimer::timeout, [&] {
+        auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (Box == nullptr)
+            return;
+        ++Boxes;
+        ReleaseUnderTheBox();
+        Box->button(QMessageBox::Ok)->click();
+    });
+    Watcher.start(10);
+
+    // 67: the hardware is busy; the Note Off goes out.
+    Service.ShortMsgResults = {67};
+    ReleaseUnderTheBox = [] {
+        QKeyEvent Release(QEvent::KeyRelease, Qt::Key_Z, Qt::NoModifier, ScanZ, 0, 0);
+        QApplication::sendEvent(QApplication::activeModalWidget(), &Release);
+    };
+    PressKey(Qt::Key_Z, ScanZ);
+    QApplication::processEvents();
+    EXPECT_EQ(Boxes, 1);
+    EXPECT_EQ(Sent(), std::vector<std::string>{"80 30 00"});
+
+    Service.ShortMsgResults = {67};
+    ReleaseUnderTheBox = [this] { MouseRelease(Form1->PianoKeys[2], Qt::LeftButton); };
+    MousePress(Form1->PianoKeys[2], Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(Boxes, 2);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"80 30 00", "80 32 00"}));
+
+    // On X11 a release that reaches the window before the box has the
+    // keyboard is dropped by Qt, the window being blocked: the server's event
+    // still counts.
+    Service.ShortMsgResults = {67};
+    ReleaseUnderTheBox = [] {
+        xcb_key_release_event_t Release{};
+        Release.response_type = XCB_KEY_RELEASE;
+        Release.detail = ScanX;
+        qintptr Result = 0;
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &Release, &Result);
+    };
+    PressKey(Qt::Key_X, ScanX);
+    QApplication::processEvents();
+    EXPECT_EQ(Sent().back(), "80 32 00");
+    EXPECT_EQ(Sent().size(), 3u);
+
+    // A key held through the box keeps sounding until its release.
+    Service.ShortMsgResults = {0, 67};
+    ReleaseUnderTheBox = [] {};
+    PressKey(Qt::Key_X, ScanX);
+    PressKey(Qt::Key_Z, ScanZ);
+    QApplication::processEvents();
+    EXPECT_EQ(Sent().back(), "90 32 67");
+    ReleaseKey(Qt::Key_X, ScanX);
+    EXPECT_EQ(Sent().back(), "80 32 00");
+    ReleaseKey(Qt::Key_Z, ScanZ);
+    EXPECT_EQ(Sent().back(), "80 30 00");
+    Watcher.stop();
+    ErrorBoxStop();
+    EXPECT_TRUE(MIDIPiano.HeldNotes.empty());
+    EXPECT_EQ(MIDIPiano.LeftNote, -1);
 }
 
 TEST_F(FormTest, PCKeysLightTheirKeysUntilTheirNoteOffsAndSustainKeepsThemLit)
