@@ -41,6 +41,7 @@ package: build
 bench: build
 	@$(BUILD_DIR)/bench/klavora_bench
 	@bench/startup $(BUILD_DIR)
+	@bench/keytosound $(BUILD_DIR)
 
 # Fuzzes the profile reader with clang's libFuzzer for FUZZ_SECONDS; new
 # inputs collect in $(FUZZ_DIR)/corpus, the committed seeds stay as they are.

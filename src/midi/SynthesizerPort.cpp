@@ -1,35 +1,42 @@
 #include "midi/SynthesizerPort.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
+
+#include <malloc.h>
 
 #include "midi/MIDIOutService.h"
 #include "midi/SoundSystemRoutines.h"
 
 namespace {
 
-// 256 frames in each of 2 periods at 48 kHz: under 11 ms from key to ear.
-constexpr int PeriodFrames = 256;
-constexpr int Periods = 2;
-constexpr double SampleRate = 48000.0;
+constexpr double RenderedSampleRate = 48000.0;
+
+// FluidSynth's own gain (0.2) leaves one General MIDI piano note at velocity
+// 103 near -31 dBFS; this one brings it near -6 dBFS, as loud as other
+// synthesizers play. Chords that would then go over are held down by the
+// limiter.
+constexpr double Gain = 3.5;
+// The limiter's ceiling (-1 dBFS), how long it holds a gain and how fast the
+// gain comes back after that.
+constexpr float Ceiling = 0.891f;
+constexpr double HoldSeconds = 0.025;
+constexpr double ReleaseSeconds = 0.15;
+
+// Voices sounding at once: a ten-note chord of a voice that layers five
+// samples per note, with the release of the chord before it. FluidSynth's
+// 256 would hold 2 MiB more for voices that never sound.
+constexpr int Polyphony = 128;
 
 // Enough for what a player sends while a large SoundFont loads, so that
 // sending does not allocate.
 constexpr size_t WaitingCapacity = 256;
 
-// While a thread tries the audio drivers in turn, the failures of all but the
-// last are expected: FluidSynth's reports of them are held back and shown only
-// when no driver starts.
-thread_local bool HoldingBackErrors = false;
-thread_local std::string HeldBackErrors;
-
 void ReportFluidSynthError(int, const char* Message, void*)
 {
-    std::string Line = std::string("fluidsynth: ") + Message + "\n";
-    if (HoldingBackErrors)
-        HeldBackErrors += Line;
-    else
-        std::fputs(Line.c_str(), stderr);
+    std::fprintf(stderr, "fluidsynth: %s\n", Message);
 }
 
 // FluidSynth's warnings and notes would fill the console of every user; its
@@ -60,22 +67,13 @@ uint32_t TSynthesizerPort::Open(const std::string& SoundFont, const std::vector<
     if (!fluid_is_soundfont(SoundFont.c_str()))
         return MMSYSERR_INVALPARAM;
 
-    Settings = new_fluid_settings();
-    if (Settings != nullptr) {
-        fluid_settings_setnum(Settings, "synth.sample-rate", SampleRate);
-        fluid_settings_setint(Settings, "audio.period-size", PeriodFrames);
-        fluid_settings_setint(Settings, "audio.periods", Periods);
-        fluid_settings_setstr(Settings, "audio.jack.id", SynthesizerName);
-        fluid_settings_setint(Settings, "audio.jack.autoconnect", 1);
-        Synth = new_fluid_synth(Settings);
-    }
-    if (Synth == nullptr) {
-        Close();
-        return MMSYSERR_NOMEM;
-    }
-    if (!AudioDrivers.empty() && !StartAudio(AudioDrivers)) {
+    if (!StartAudio(AudioDrivers)) {
         Close();
         return MMSYSERR_ALLOCATED;
+    }
+    if (!StartSynth(Output->SampleRate())) {
+        Close();
+        return MMSYSERR_NOMEM;
     }
     try {
         Waiting.reserve(WaitingCapacity);
@@ -88,39 +86,70 @@ uint32_t TSynthesizerPort::Open(const std::string& SoundFont, const std::vector<
     return MMSYSERR_NOERROR;
 }
 
+// The output comes first: the synthesizer renders at its sample rate. It
+// starts paused, so nothing is pulled before the synthesizer exists.
 bool TSynthesizerPort::StartAudio(const std::vector<std::string>& AudioDrivers)
 {
-    HoldingBackErrors = true;
-    HeldBackErrors.clear();
+    TAudioSource& Source = *this;
+    if (AudioDrivers.empty()) {
+        auto Drawn = std::make_unique<TRenderedOutput>(Source, RenderedSampleRate);
+        if (!Drawn->Open())
+            return false;
+        Rendered = Drawn.get();
+        Output = std::move(Drawn);
+        return true;
+    }
     PrepareSoundSystems();
     for (const std::string& Name : AudioDrivers) {
-        fluid_settings_setstr(Settings, "audio.driver", Name.c_str());
-        Driver = new_fluid_audio_driver(Settings, Synth);
-        if (Driver != nullptr) {
+        Output = OpenAudioOutput(Name, SynthesizerName, Source);
+        if (Output != nullptr) {
             DriverName = Name;
-            break;
+            return true;
         }
     }
-    HoldingBackErrors = false;
-    if (Driver == nullptr)
-        std::fputs(HeldBackErrors.c_str(), stderr);
-    return Driver != nullptr;
+    return false;
+}
+
+bool TSynthesizerPort::StartSynth(double SampleRate)
+{
+    Settings = new_fluid_settings();
+    if (Settings == nullptr)
+        return false;
+    fluid_settings_setnum(Settings, "synth.sample-rate", SampleRate);
+    fluid_settings_setnum(Settings, "synth.gain", Gain);
+    fluid_settings_setint(Settings, "synth.polyphony", Polyphony);
+    // Only the samples of the instruments chosen on some channel stay in
+    // memory (the piano and the drum kit: under 1 MiB of the 6 MiB of a
+    // General MIDI SoundFont); the others are read when an instrument is
+    // chosen.
+    fluid_settings_setint(Settings, "synth.dynamic-sample-loading", 1);
+    Synth = new_fluid_synth(Settings);
+    if (Synth == nullptr)
+        return false;
+    Limiter = TLimiter{Ceiling, 0, static_cast<int>(HoldSeconds * SampleRate),
+                       static_cast<float>(std::exp(-1.0 / (ReleaseSeconds * SampleRate)))};
+    return true;
 }
 
 void TSynthesizerPort::LoadSoundFont(const std::string& SoundFont)
 {
     const bool Loaded = fluid_synth_sfload(Synth, SoundFont.c_str(), 1) != FLUID_FAILED;
+    // What reading the SoundFont needed only while reading goes back to the
+    // system (some MiB the allocator would otherwise keep).
+    malloc_trim(0);
     std::lock_guard Lock(LoadMutex);
-    if (Loaded)
+    if (Loaded && !Waiting.empty()) {
         for (const TShortMessageBytes& Message : Waiting)
             Play(Message);
+        Output->Wake();
+    }
     Waiting.clear();
     Load.store(Loaded ? TLoad::Loaded : TLoad::Failed, std::memory_order_release);
 }
 
 uint32_t TSynthesizerPort::Send(const TShortMessageBytes& Message)
 {
-    if (Synth == nullptr)
+    if (Synth == nullptr || Output->Lost())
         return MMSYSERR_INVALHANDLE;
     if (Load.load(std::memory_order_acquire) != TLoad::Loaded) {
         std::lock_guard Lock(LoadMutex);
@@ -136,6 +165,7 @@ uint32_t TSynthesizerPort::Send(const TShortMessageBytes& Message)
         }
     }
     Play(Message);
+    Output->Wake();
     return MMSYSERR_NOERROR;
 }
 
@@ -164,17 +194,18 @@ void TSynthesizerPort::Play(const TShortMessageBytes& Message)
     }
 }
 
+// A port whose sound system is gone closes as well: opening it again then
+// connects anew.
 uint32_t TSynthesizerPort::Close()
 {
     if (Loader.joinable())
         Loader.join();
-    if (Driver != nullptr)
-        delete_fluid_audio_driver(Driver);
+    Output.reset();
+    Rendered = nullptr;
     if (Synth != nullptr)
         delete_fluid_synth(Synth);
     if (Settings != nullptr)
         delete_fluid_settings(Settings);
-    Driver = nullptr;
     Synth = nullptr;
     Settings = nullptr;
     DriverName.clear();
@@ -191,18 +222,36 @@ bool TSynthesizerPort::WaitUntilLoaded()
 
 void TSynthesizerPort::Render(float* Left, float* Right, int Frames)
 {
-    fluid_synth_write_float(Synth, Frames, Left, 0, 1, Right, 0, 1);
+    Rendered->Render(Left, Right, Frames);
+}
+
+void TSynthesizerPort::RenderAudio(float* Left, float* Right, int Frames, int Stride)
+{
+    fluid_synth_write_float(Synth, Frames, Left, 0, Stride, Right, 0, Stride);
+    Limiter.Apply(Left, Right, Frames, Stride);
+}
+
+void TSynthesizerPort::TLimiter::Apply(float* Left, float* Right, int Frames, int Stride)
+{
+    for (int Frame = 0; Frame < Frames; ++Frame) {
+        float& LeftSample = Left[Frame * Stride];
+        float& RightSample = Right[Frame * Stride];
+        if (Hold > 0)
+            --Hold;
+        else
+            Envelope = std::max(Envelope * Release, Ceiling);
+        const float Peak = std::max(std::abs(LeftSample), std::abs(RightSample));
+        if (Peak > Envelope) {
+            Envelope = Peak;
+            Hold = HoldFrames;
+        }
+        const float Gain = Ceiling / Envelope;
+        LeftSample *= Gain;
+        RightSample *= Gain;
+    }
 }
 
 double TSynthesizerPort::ConfiguredLatency() const
 {
-    if (Driver == nullptr)
-        return 0.0;
-    int Frames = 0;
-    int Count = 0;
-    double Rate = 0.0;
-    fluid_settings_getint(Settings, "audio.period-size", &Frames);
-    fluid_settings_getint(Settings, "audio.periods", &Count);
-    fluid_settings_getnum(Settings, "synth.sample-rate", &Rate);
-    return Rate > 0.0 ? Frames * Count / Rate : 0.0;
+    return DriverName.empty() ? 0.0 : Output->Latency();
 }

@@ -9,6 +9,7 @@
 
 #include <sys/types.h>
 
+#include "CommandOutput.h"
 #include "JACKReceiver.h"
 #include "JACKServer.h"
 #include "TemporaryFolder.h"
@@ -31,8 +32,6 @@ private:
     pid_t WindowManager = -1;
 };
 
-// The output of a shell command, and its exit status in Status when asked.
-std::string Output(const std::string& Command, int* Status = nullptr);
 
 // Runs xdotool with the arguments on the display, then gives the program and
 // JACK's next cycle time to pass the events on.

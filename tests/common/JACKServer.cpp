@@ -74,8 +74,19 @@ TJACKServer::~TJACKServer()
         close(LockFile);
 }
 
+bool TJACKServer::Kill()
+{
+    if (Started == 0)
+        return false;
+    kill(Started, SIGKILL);
+    Reaped(Started, 5000ms);
+    Started = 0;
+    return true;
+}
+
 void TJACKServer::Start()
 {
+    Problem.clear();
     if (!JACKServerInstalled()) {
         Problem = "jackd is not installed";
         return;

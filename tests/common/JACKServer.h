@@ -19,8 +19,12 @@ public:
     // Why no server runs; empty while one does.
     std::string Problem;
 
-private:
+    // Ends a server this value started at once, as a crash would; false for
+    // a server that ran before. Start brings one back.
+    bool Kill();
     void Start();
+
+private:
     void Stop();
 
     int LockFile = -1;

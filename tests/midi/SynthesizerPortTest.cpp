@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <numbers>
+#include <thread>
 #include <vector>
 
 #include "ErrorRecorder.h"
+#include "SoundMeasures.h"
 #include "TemporaryFolder.h"
 #include "core/MIDIMessageRoutines.h"
 #include "midi/LinuxMIDIOutService.h"
@@ -52,14 +56,6 @@ double StrongestFundamental(const std::vector<float>& Samples)
     return Strongest;
 }
 
-double Level(const std::vector<float>& Samples)
-{
-    double Sum = 0.0;
-    for (const float Sample : Samples)
-        Sum += static_cast<double>(Sample) * Sample;
-    return Samples.empty() ? 0.0 : std::sqrt(Sum / static_cast<double>(Samples.size()));
-}
-
 // The share of each of the first six harmonics of Fundamental in the sound.
 std::vector<double> Timbre(const std::vector<float>& Samples, double Fundamental)
 {
@@ -91,16 +87,38 @@ protected:
 
     void Send(uint32_t Message) { ASSERT_EQ(Service.ShortMsg(Handle, Message), MMSYSERR_NOERROR); }
 
-    // The next Seconds of sound, left and right mixed.
-    std::vector<float> Render(double Seconds)
+    // The next Seconds of sound, left and right mixed (summed, or, with
+    // Loudest, the louder of the two, as a meter of the peak level sees it).
+    std::vector<float> Render(double Seconds, bool Loudest = false)
     {
         EXPECT_TRUE(Synthesizer->WaitUntilLoaded());
         std::vector<float> Left(Frames(Seconds));
         std::vector<float> Right(Left.size());
         Synthesizer->Render(Left.data(), Right.data(), static_cast<int>(Left.size()));
         for (size_t Index = 0; Index < Left.size(); ++Index)
-            Left[Index] += Right[Index];
+            Left[Index] = Loudest ? std::max(std::abs(Left[Index]), std::abs(Right[Index])) : Left[Index] + Right[Index];
         return Left;
+    }
+
+    // Sends Messages once the sound output plays (it was paused while
+    // nothing had been sent yet) and returns the peak level of the next
+    // Seconds; then everything is silenced.
+    double PeakOf(const std::vector<uint32_t>& Messages, double Seconds)
+    {
+        for (const uint32_t Message : Messages)
+            Send(Message);
+        WaitUntilPlaying();
+        const double Peak = PeakLevel(Render(Seconds, true));
+        Send(AllNotesOffMessage(1));
+        Render(3.0);
+        return Peak;
+    }
+
+    void WaitUntilPlaying()
+    {
+        for (int Try = 0; Try < 1000 && Synthesizer->Paused(); ++Try)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_FALSE(Synthesizer->Paused());
     }
 
     // Plays Note on Channel for a moment and returns the steady part of it;
@@ -184,6 +202,72 @@ TEST_F(SynthesizerTest, WhatIsSentWhileTheSoundFontLoadsPlaysInOrder)
     const std::vector<float> Sound = Render(0.5);
     EXPECT_NEAR(StrongestFundamental(Sound), 440.0, 440.0 * 0.02);
     EXPECT_LT(PowerAt(Sound, 261.63), PowerAt(Sound, 440.0) * 0.01);
+}
+
+TEST_F(SynthesizerTest, ANoteSoundsAsLoudAsOtherSynthesizersAndAFullChordDoesNotClip)
+{
+    // The piano at the program's default velocity, low to high.
+    for (const int32_t Note : {36, 48, 60, 72, 84, 96}) {
+        SCOPED_TRACE(Note);
+        const double Peak = PeakOf({NoteOnMessage(1, Note, 103)}, 1.0);
+        EXPECT_GT(Peak, -9.0);
+        EXPECT_LT(Peak, -3.0);
+    }
+    // Ten fingers at full velocity, on the piano and on the loudest voices.
+    const int32_t Chord[] = {48, 52, 55, 60, 64, 67, 72, 76, 79, 84};
+    for (const int32_t Program : {0, 48, 61, 81}) {
+        SCOPED_TRACE(Program);
+        std::vector<uint32_t> Messages{ProgramChangeMessage(1, Program)};
+        for (const int32_t Note : Chord)
+            Messages.push_back(NoteOnMessage(1, Note, 127));
+        const double Peak = PeakOf(Messages, 2.0);
+        EXPECT_LT(Peak, 0.0);
+        EXPECT_GT(Peak, -3.0);
+    }
+}
+
+TEST_F(SynthesizerTest, TheSoundPausesOnceSilentAndTheNextNoteResumesItWhole)
+{
+    // What the note sounds like on a synthesizer that has just started.
+    Send(NoteOnMessage(1, 64, 100));
+    WaitUntilPlaying();
+    const std::vector<float> Fresh = Render(0.3);
+    Send(NoteOffMessage(1, 64, 0));
+
+    // The release and the reverb die away (under -90 dBFS) before the
+    // output pauses; rendered in 10 ms steps.
+    int Steps = 0;
+    int LastSounding = 0;
+    while (!Synthesizer->Paused() && Steps < 1000) {
+        if (PeakLevel(Render(0.01, true)) > -90.0)
+            LastSounding = Steps;
+        ++Steps;
+        // The pause comes from the output's worker, in its own time.
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    ASSERT_TRUE(Synthesizer->Paused());
+    EXPECT_GE((Steps - LastSounding) * 0.01, TAudioOutput::IdleSeconds);
+    EXPECT_EQ(Level(Render(1.0)), 0.0);
+
+    // The first note after the pause starts on time (FluidSynth starts notes
+    // on its 64-frame blocks), attack and all: 10 ms by 10 ms, it is as loud
+    // as the fresh one.
+    Send(NoteOnMessage(1, 64, 100));
+    WaitUntilPlaying();
+    const std::vector<float> Resumed = Render(0.3);
+    const auto Onset = [](const std::vector<float>& Sound) {
+        return std::find_if(Sound.begin(), Sound.end(), [](float Sample) { return std::abs(Sample) > 0.01f; });
+    };
+    const auto FreshOnset = Onset(Fresh);
+    const auto ResumedOnset = Onset(Resumed);
+    EXPECT_NEAR(ResumedOnset - Resumed.begin(), FreshOnset - Fresh.begin(), 64);
+    const auto Window = static_cast<std::ptrdiff_t>(Frames(0.01));
+    for (std::ptrdiff_t Start = 0; Start + Window < Fresh.end() - FreshOnset && Start + Window < Resumed.end() - ResumedOnset;
+         Start += Window) {
+        SCOPED_TRACE(Start);
+        EXPECT_NEAR(20 * std::log10(Level({ResumedOnset + Start, ResumedOnset + Start + Window})),
+                    20 * std::log10(Level({FreshOnset + Start, FreshOnset + Start + Window})), 1.0);
+    }
 }
 
 TEST(SynthesizerFailures, EachFailureToOpenAnswersItsCodeAndLeavesNothingOpen)

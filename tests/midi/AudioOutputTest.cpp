@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "ErrorRecorder.h"
+#include "JACKServer.h"
+#include "JACKSoundRecorder.h"
+#include "PulseAudioServer.h"
+#include "SoundMeasures.h"
+#include "core/MIDIMessageRoutines.h"
+#include "midi/LinuxMIDIOutService.h"
+#include "midi/MIDIDevicesRoutines.h"
+#include "midi/SoundFontRoutines.h"
+
+// The built-in synthesizer heard through real sound systems: a PulseAudio
+// server of the test's own (directly, and through ALSA's PulseAudio device)
+// and a JACK server.
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr size_t Rate = 48000;
+
+// The built-in synthesizer behind the mapper, opened as the window opens
+// it, on one audio output.
+class TSynthesizerDevice {
+public:
+    explicit TSynthesizerDevice(const std::string& AudioDriver)
+    {
+        Service.AudioDrivers = {AudioDriver};
+        Service.Enumerate(FindSoundFont("/nonexistent/"), {});
+        SetMIDIOutService(&Service);
+        Device.Open(1, 0);
+    }
+
+    ~TSynthesizerDevice()
+    {
+        Device.Close();
+        SetMIDIOutService(nullptr);
+    }
+
+    TSynthesizerPort& Port() { return *Service.Synthesizer(Device.Handle); }
+
+    // Waits until the output has paused, at most Limit; whether it has.
+    bool PausedWithin(std::chrono::milliseconds Limit)
+    {
+        const auto Deadline = std::chrono::steady_clock::now() + Limit;
+        while (!Port().Paused() && std::chrono::steady_clock::now() < Deadline)
+            std::this_thread::sleep_for(10ms);
+        return Port().Paused();
+    }
+
+    // A short note on the piano at the program's default velocity.
+    void Play(std::chrono::milliseconds Length = 400ms)
+    {
+        Device.SendNoteOn(1, 60, 103);
+        std::this_thread::sleep_for(Length);
+        Device.SendNoteOff(1, 60, 0);
+    }
+
+    TLinuxMIDIOutService Service;
+    TMIDIDevice Device{0, MapperName, MIDI_MAPPER};
+};
+
+// Two notes were recorded, the second after a pause: it must start with the
+// same attack as the first.
+void ExpectTwoEqualNotes(const std::vector<float>& Sound)
+{
+    const std::vector<size_t> Found = Onsets(Sound, 0.01f, Rate);
+    ASSERT_EQ(Found.size(), 2u);
+    const double First = PeakLevel(Part(Sound, Found[0], Rate / 10));
+    const double AfterThePause = PeakLevel(Part(Sound, Found[1], Rate / 10));
+    EXPECT_GT(First, -20.0);
+    EXPECT_NEAR(AfterThePause, First, 1.0);
+}
+
+// The sound server has just died: the output learns of it from its own
+// threads within moments, and from then on every note shows its failure.
+void ExpectNotesToFailOnceTheOutputIsGone(TSynthesizerDevice& Synthesizer, TErrorRecorder& Errors)
+{
+    for (int Try = 0; Try < 100 && Errors.Messages.empty(); ++Try) {
+        Synthesizer.Device.SendNoteOn(1, 64, 103);
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_FALSE(Errors.Messages.empty()) << "every note was reported as played";
+    EXPECT_EQ(Errors.Messages.front(), "The specified device handle is invalid.");
+    Errors.Messages.clear();
+    Synthesizer.Device.SendNoteOn(1, 64, 103);
+    EXPECT_EQ(Errors.Messages, std::vector<std::string>{"The specified device handle is invalid."});
+}
+
+class PulseAudioOutputTest : public testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override
+    {
+        if (!PulseAudioInstalled())
+            GTEST_SKIP() << "pulseaudio is not installed";
+        ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    }
+
+    TPulseAudioServer Server;
+    TErrorRecorder Errors;
+};
+
+}
+
+TEST_P(PulseAudioOutputTest, TheOutputSleepsOnceSilentAndWakesForTheNextNoteWhole)
+{
+    TSynthesizerDevice Synthesizer(GetParam());
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    TSinkRecording Recording(Server);
+    Synthesizer.Play();
+    ASSERT_TRUE(Synthesizer.PausedWithin(8s));
+    if (std::string(GetParam()) == "pulseaudio") {
+        EXPECT_NE(Server.Control("list sink-inputs").find("Corked: yes"), std::string::npos);
+    }
+    Synthesizer.Play();
+    std::this_thread::sleep_for(200ms);
+    Recording.Stop();
+    ExpectTwoEqualNotes(Recording.Samples());
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+}
+
+TEST_P(PulseAudioOutputTest, OnceTheServerDiesNotesShowTheirFailureAndResetReopensWhenItIsBack)
+{
+    TSynthesizerDevice Synthesizer(GetParam());
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    Synthesizer.Play(100ms);
+    Server.Kill();
+    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
+
+    Server.Start();
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    Errors.Messages.clear();
+    TSinkRecording Recording(Server);
+    Synthesizer.Device.Close();
+    Synthesizer.Device.Open(1, 0);
+    Synthesizer.Play();
+    Recording.Stop();
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+    EXPECT_GT(PeakLevel(Recording.Samples()), -20.0);
+}
+
+// "alsa:pulse" is ALSA's device that plays into the PulseAudio server.
+INSTANTIATE_TEST_SUITE_P(Outputs, PulseAudioOutputTest, testing::Values("pulseaudio", "alsa:pulse"));
+
+TEST(JACKOutputTest, WhereTheUserRoutedTheSoundItStillGoesAfterAPause)
+{
+    if (!JACKServerInstalled())
+        GTEST_SKIP() << "jackd is not installed";
+    TJACKServer Server;
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    TErrorRecorder Errors;
+    TJACKSoundRecorder Recorder;
+    ASSERT_TRUE(Recorder.Runs());
+    TSynthesizerDevice Synthesizer("jack");
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    const std::string Left = SynthesizerName + std::string(":left");
+
+    // The user connects a recorder while the synthesizer plays.
+    Synthesizer.Device.SendNoteOn(1, 60, 103);
+    for (int Try = 0; Try < 100 && !Recorder.Listen(Left); ++Try)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(Recorder.Hears(Left));
+    Synthesizer.Device.SendNoteOff(1, 60, 0);
+    // Paused, the client takes no part in JACK's cycles and loses its connections.
+    ASSERT_TRUE(Synthesizer.PausedWithin(8s));
+
+    Synthesizer.Play();
+    EXPECT_TRUE(Recorder.Hears(Left));
+    const std::vector<float> Sound = Recorder.Samples();
+    // The first note started before the recorder listened: only the attack
+    // of the second can be compared, with the level a note has.
+    const std::vector<size_t> Found = Onsets(Sound, 0.01f, Rate);
+    ASSERT_FALSE(Found.empty());
+    EXPECT_NEAR(PeakLevel(Part(Sound, Found.back(), Rate / 10)), -6.0, 3.0);
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+}
+
+TEST(JACKOutputTest, OnceTheServerDiesEvenAsleepNotesShowTheirFailureAndResetReopensWhenItIsBack)
+{
+    if (!JACKServerInstalled())
+        GTEST_SKIP() << "jackd is not installed";
+    TJACKServer Server;
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    TErrorRecorder Errors;
+    TSynthesizerDevice Synthesizer("jack");
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    Synthesizer.Play(100ms);
+    // Asleep, the client takes no part in the server's cycles.
+    ASSERT_TRUE(Synthesizer.PausedWithin(8s));
+    if (!Server.Kill())
+        GTEST_SKIP() << "the JACK server is not the test's own to stop";
+    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
+
+    Server.Start();
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    Errors.Messages.clear();
+    Synthesizer.Device.Close();
+    Synthesizer.Device.Open(1, 0);
+    TJACKSoundRecorder Recorder;
+    for (int Try = 0; Try < 100 && !Recorder.Listen(SynthesizerName + std::string(":left")); ++Try)
+        std::this_thread::sleep_for(10ms);
+    Synthesizer.Play();
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+    EXPECT_GT(PeakLevel(Recorder.Samples()), -20.0);
+}
