@@ -1,5 +1,6 @@
 #include "midi/WindowsMIDIOutService.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
