@@ -3,9 +3,10 @@ GENERATOR ?= Ninja
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 WINDOWS_DIR ?= build-windows
+SANITIZE_DIR ?= build-sanitize
 PREFIX ?= /usr/local
 
-.PHONY: all setup configure build test test-windows run bench fuzz install package clean
+.PHONY: all setup configure build test test-sanitize test-windows run bench fuzz install package clean
 
 all: build
 
@@ -20,6 +21,19 @@ build: configure
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+# Every test, on a build with AddressSanitizer (leaks included) and
+# UndefinedBehaviorSanitizer; the programs the tests start report into
+# files that the tests check (tests/sanitizer).
+SANITIZER_ENVIRONMENT = \
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+test-sanitize: setup
+	@cmake -S . -B $(SANITIZE_DIR) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Sanitize -DKLAVORA_SANITIZE=ON \
+	  -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g" >/dev/null
+	@$(SANITIZER_ENVIRONMENT) cmake --build $(SANITIZE_DIR)
+	@cd $(SANITIZE_DIR) && $(SANITIZER_ENVIRONMENT) ctest --output-on-failure -j2
 
 # The layers below the window, cross-built for Windows with MinGW-w64, their
 # tests run under Wine.
@@ -43,13 +57,19 @@ bench: build
 	@bench/startup $(BUILD_DIR)
 	@bench/keytosound $(BUILD_DIR)
 
-# Fuzzes the profile reader with clang's libFuzzer for FUZZ_SECONDS; new
-# inputs collect in $(FUZZ_DIR)/corpus, the committed seeds stay as they are.
+# Runs each fuzz target with clang's libFuzzer for FUZZ_SECONDS, with the
+# options of fuzz/<target>.options; new inputs collect in
+# $(FUZZ_DIR)/corpus/<target>, the committed seeds stay as they are.
+FUZZ_TARGETS = profile_fuzz settings_fuzz splash_jpeg_fuzz
 fuzz: setup
-	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(FUZZ_DIR) --target profile_fuzz -j2
-	@mkdir -p $(FUZZ_DIR)/corpus
-	@$(FUZZ_DIR)/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 $(FUZZ_DIR)/corpus fuzz/corpus
+	@CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_DIR) -G $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ_DIR) --target $(FUZZ_TARGETS) -j2
+	@for target in $(FUZZ_TARGETS); do \
+	  echo "== $$target"; \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$target; \
+	  $(FUZZ_DIR)/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=10 $$(cat fuzz/$$target.options) \
+	    $(FUZZ_DIR)/corpus/$$target fuzz/corpus/$$target || exit 1; \
+	done
 
 clean:
-	@rm -rf $(BUILD_DIR) $(WINDOWS_DIR)
+	@rm -rf $(BUILD_DIR) $(WINDOWS_DIR) $(SANITIZE_DIR)

@@ -14,6 +14,7 @@
 
 #include <X11/Xlib.h>
 
+#include "ChildSanitizerReports.h"
 #include "midi/LinuxMIDIOutService.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ProgramFolderRoutines.h"
@@ -174,10 +175,12 @@ void CopyProgram(const std::string& Folder)
 pid_t StartExecutable(const std::string& Executable, const std::vector<std::string>& Environment,
                       const std::string& ErrorFile)
 {
+    std::vector<std::string> Variables = SanitizerReportEnvironment();
+    Variables.insert(Variables.end(), Environment.begin(), Environment.end());
     const pid_t Program = ForkChild(true);
     if (Program == 0) {
         unsetenv("QT_QPA_PLATFORM");
-        for (const std::string& Variable : Environment) {
+        for (const std::string& Variable : Variables) {
             const size_t Equals = Variable.find('=');
             if (Equals == std::string::npos)
                 unsetenv(Variable.c_str());
