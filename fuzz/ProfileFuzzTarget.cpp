@@ -2,57 +2,14 @@
 // catalogue loaders on top of them, and checks what must hold for every file.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <random>
 #include <string>
 
+#include "FuzzFolder.h"
 #include "config/MIDIKeymappingRoutines.h"
 #include "config/MIDIPatchRoutines.h"
 #include "config/ProfileFile.h"
-#include "support/ErrorRoutines.h"
-#include "support/FilePathRoutines.h"
 
 namespace {
-
-void Require(bool Holds, const char* What)
-{
-    if (!Holds) {
-        std::fprintf(stderr, "profile fuzzing: %s\n", What);
-        std::abort();
-    }
-}
-
-// The folder of the input file, made once and removed when the run ends; in
-// memory where the system offers it, since every write flushes to disk.
-std::string InputFolder;
-
-void RemoveInputFolder()
-{
-    std::filesystem::remove_all(FilePath(InputFolder));
-}
-
-const std::string& InputFile()
-{
-    static const std::string Name = [] {
-        namespace fs = std::filesystem;
-        std::error_code Error;
-        const fs::path Memory = "/dev/shm";
-        const fs::path Base = Memory.is_absolute() && fs::is_directory(Memory, Error) ? Memory : fs::temp_directory_path();
-        std::random_device Random;
-        fs::path Folder;
-        do
-            Folder = Base / ("klavora-fuzz-" + std::to_string(Random()));
-        while (!fs::create_directory(Folder, Error) && !Error);
-        Require(!Error, "no temporary folder");
-        InputFolder = FileNameText(Folder);
-        std::atexit(RemoveInputFolder);
-        SetErrorPresenter([](const std::string&) {});
-        return FileNameText(Folder / "Input.ini");
-    }();
-    return Name;
-}
 
 void CheckListingAgreesWithReads(const ProfileFile& Ini)
 {
@@ -73,12 +30,23 @@ void CheckListingAgreesWithReads(const ProfileFile& Ini)
     }
 }
 
-void LoadKeymapAndCatalogue(const std::string& FileName)
+void LoadKeymap(const std::string& FileName, const std::string& MapName)
 {
-    MIDIKeymapping.LoadKeymap(FileName, "Tracker");
+    MIDIKeymapping.LoadKeymap(FileName, MapName);
+    Require(MIDIKeymapping.KeyCodes.size() == MIDIKeymapping.NoteOffsets.size(), "key codes and offsets differ");
     for (uint32_t Code = 0; Code < 256; ++Code)
         Require(MIDIKeymapping.FindNoteOffset(static_cast<uint16_t>(Code)) >= -1, "a negative note offset");
     MIDIKeymapping.FreeKeymap();
+}
+
+// The shipped map's name, and the first few the file itself holds: a user
+// may name any section as the map.
+void LoadKeymapAndCatalogue(const ProfileFile& Ini, const std::string& FileName)
+{
+    LoadKeymap(FileName, "Tracker");
+    const TStringList Sections = Ini.ReadSections();
+    for (size_t Section = 0; Section < Sections.size() && Section < 4; ++Section)
+        LoadKeymap(FileName, Sections[Section]);
 
     MIDIPatch.LoadPatch(FileName);
     Require(MIDIPatch.GroupNames->size() == MIDIPatch.GroupPrograms.size(), "groups and their programs differ");
@@ -105,15 +73,10 @@ void CheckWritesReadBack(ProfileFile& Ini)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
 {
-    const std::string& FileName = InputFile();
-    FILE* File = std::fopen(FileName.c_str(), "wb");
-    Require(File != nullptr, "cannot write the input file");
-    std::fwrite(Data, 1, Size, File);
-    std::fclose(File);
-
+    const std::string FileName = WriteFuzzFile("Input.ini", Data, Size);
     ProfileFile Ini(FileName);
     CheckListingAgreesWithReads(Ini);
-    LoadKeymapAndCatalogue(FileName);
+    LoadKeymapAndCatalogue(Ini, FileName);
     CheckWritesReadBack(Ini);
     return 0;
 }
