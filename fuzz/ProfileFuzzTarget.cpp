@@ -45,7 +45,7 @@ void LoadKeymapAndCatalogue(const ProfileFile& Ini, const std::string& FileName)
 {
     LoadKeymap(FileName, "Tracker");
     const TStringList Sections = Ini.ReadSections();
-    for (size_t Section = 0; Section < Sections.size() && Section < 4; ++Section)
+    for (size_t Section = 0; Section < Sections.size() && Section < 2; ++Section)
         LoadKeymap(FileName, Sections[Section]);
 
     MIDIPatch.LoadPatch(FileName);

@@ -72,14 +72,14 @@ TSettings ReadAndCheck()
     return Settings;
 }
 
-// Up to a few values of the input's first section: what the setters get.
+// Up to two values of the input's first section: what the setters get.
 std::vector<std::string> SetterValues(const std::string& FileName)
 {
     std::vector<std::string> Values;
     const TProfileListing Listing = ProfileFile(FileName).ReadListing();
     if (!Listing.Sections().empty())
         for (const TProfileEntry& Entry : Listing.Entries(0))
-            if (Entry.Value && Values.size() < 4)
+            if (Entry.Value && Values.size() < 2)
                 Values.push_back(*Entry.Value);
     return Values;
 }
