@@ -26,7 +26,7 @@ test: build
 # UndefinedBehaviorSanitizer; the programs the tests start report into
 # files that the tests check (tests/sanitizer).
 SANITIZER_ENVIRONMENT = \
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1 \
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 test-sanitize: setup
