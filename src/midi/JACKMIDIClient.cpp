@@ -63,6 +63,11 @@ int TJACKMIDIClient::Process(jack_nframes_t Frames, void* Client)
         jack_midi_clear_buffer(Buffer);
         if (!Output.Playing.load(std::memory_order_acquire))
             continue;
+        // A receiver that went took its connections with it.
+        if (jack_port_connected(Output.Port) > 0)
+            Output.Link.store(TLink::Connected, std::memory_order_release);
+        else if (Output.Link.load(std::memory_order_acquire) == TLink::Connected)
+            Output.Link.store(TLink::Lost, std::memory_order_release);
         // What does not fit this cycle goes in the next, in order.
         jack_midi_data_t Message[QueuedSize];
         while (jack_ringbuffer_peek(Output.Queue, reinterpret_cast<char*>(Message), QueuedSize) == QueuedSize &&
@@ -127,7 +132,11 @@ uint32_t TJACKMIDIClient::Connect(const std::string& Destination, int& Output)
     // The port refuses the connection.
     if (jack_connect(Client, jack_port_name(Chosen.Port), Destination.c_str()) != 0)
         return FailureCode(MMSYSERR_ALLOCATED);
+    // What a stuck server left of the last connection is not for this one;
+    // the process cycle leaves the queue alone until it plays.
+    jack_ringbuffer_read_advance(Chosen.Queue, jack_ringbuffer_read_space(Chosen.Queue));
     Chosen.Taken = true;
+    Chosen.Link.store(TLink::Connecting, std::memory_order_release);
     Chosen.Playing.store(true, std::memory_order_release);
     Output = Free;
     return MMSYSERR_NOERROR;
@@ -136,8 +145,12 @@ uint32_t TJACKMIDIClient::Connect(const std::string& Destination, int& Output)
 uint32_t TJACKMIDIClient::Send(int Output, const TShortMessageBytes& Message)
 {
     TOutput& Chosen = Outputs[static_cast<size_t>(Output)];
-    // A receiver that went took its connections with it.
-    if (Gone() || jack_port_connected(Chosen.Port) <= 0)
+    if (Gone())
+        return MMSYSERR_INVALHANDLE;
+    // Outside the process cycle, libjack waits for a pending change of the
+    // connections to take effect: only until a cycle has seen this one.
+    const TLink Link = Chosen.Link.load(std::memory_order_acquire);
+    if (Link == TLink::Lost || (Link == TLink::Connecting && jack_port_connected(Chosen.Port) <= 0))
         return MMSYSERR_INVALHANDLE;
     if (jack_ringbuffer_write_space(Chosen.Queue) < QueuedSize)
         return MIDIERR_NOTREADY;

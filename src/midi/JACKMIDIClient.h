@@ -39,18 +39,24 @@ public:
     uint32_t Connect(const std::string& Destination, int& Output);
     // Queues one message for the next process cycle; a server or receiver
     // that has gone answers MMSYSERR_INVALHANDLE, a full queue
-    // MIDIERR_NOTREADY. Never waits, never allocates.
+    // MIDIERR_NOTREADY. Never allocates; waits for nothing once a process
+    // cycle has seen the connection.
     uint32_t Send(int Output, const TShortMessageBytes& Message);
     // Returns once what was sent has left, then frees the output.
     void Disconnect(int Output);
 
 private:
+    // A connection is made before a cycle sees it, and lost once a cycle
+    // no longer does.
+    enum class TLink { Connecting, Connected, Lost };
     // One output port; registered once, then kept for the client's life.
     struct TOutput {
         jack_port_t* Port = nullptr;
         jack_ringbuffer_t* Queue = nullptr;
         // Whether the process cycle takes the queue's messages.
         std::atomic<bool> Playing = false;
+        // What the process cycle last saw of the connection.
+        std::atomic<TLink> Link = TLink::Connecting;
         bool Taken = false;
     };
     static constexpr size_t MaxOutputs = 16;
