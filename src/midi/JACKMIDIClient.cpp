@@ -41,9 +41,10 @@ std::unique_ptr<TJACKMIDIClient> TJACKMIDIClient::Open(const std::string& Name)
 
 TJACKMIDIClient::~TJACKMIDIClient()
 {
-    if (Gone())
-        return;
-    jack_client_close(Client);
+    // A client whose server died stays open (libjack crashes on closing it),
+    // but its process thread ended with the server: the queues can go.
+    if (!Gone())
+        jack_client_close(Client);
     for (size_t Index = 0; Index < Registered.load(); ++Index)
         jack_ringbuffer_free(Outputs[Index].Queue);
 }

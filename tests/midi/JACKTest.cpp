@@ -22,7 +22,8 @@ using TTexts = std::vector<std::string>;
 
 // libjack crashes on closing a client whose server died: the test's receivers
 // of such a server are left as they are, as the program leaves its own client.
-std::vector<TReceiver*> ReceiversOfDeadServers;
+// The list itself is never destroyed, so that they stay reachable to the end.
+std::vector<TReceiver*>& ReceiversOfDeadServers = *new std::vector<TReceiver*>;
 
 class JACKTest : public testing::Test {
 protected:
