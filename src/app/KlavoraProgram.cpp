@@ -113,7 +113,7 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     StopSignalsStart();
     // Listing the system's MIDI ports takes as long as starting Qt: both go on at once.
     if (MIDIService == TMIDIServiceChoice::System)
-        SystemMIDIOutServicePrepare();
+        SystemMIDIOutServicePrepare(StoredDeviceID());
     // Every box needs the application object, so it comes first.
     DisplayOpeningStart();
     TKlavoraApplication Application(Argc, Argv);
