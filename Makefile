@@ -25,7 +25,7 @@ test: build
 # Starts the real program SOAK_STARTS times in a row with a JACK and a
 # PulseAudio server of its own; every start must show the window.
 soak: build
-	@cd $(BUILD_DIR) && KLAVORA_SOAK_STARTS=$(SOAK_STARTS) tests/test_app --gtest_filter='StartupSoakTest.*'
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen KLAVORA_SOAK_STARTS=$(SOAK_STARTS) tests/test_app --gtest_filter='StartupSoakTest.*'
 
 # The layers below the window, cross-built for Windows with MinGW-w64, their
 # tests run under Wine.

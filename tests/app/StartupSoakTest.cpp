@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/wait.h>
 
 #include "ProgramRunFixture.h"
 #include "PulseAudioServer.h"
@@ -21,6 +22,12 @@ int SoakStarts()
 {
     const char* Starts = std::getenv("KLAVORA_SOAK_STARTS");
     return Starts != nullptr && std::atoi(Starts) > 0 ? std::atoi(Starts) : 3;
+}
+
+// Where each thread of the process is, as gdb sees it; empty without gdb.
+std::string Stacks(pid_t Process)
+{
+    return Output("gdb -p " + std::to_string(Process) + " -batch -ex 'thread apply all bt' 2>/dev/null | grep '^#\\|^Thread'");
 }
 
 class StartupSoakTest : public ProgramRunTest {
@@ -46,10 +53,15 @@ TEST_F(StartupSoakTest, EveryStartShowsTheWindowAndEveryStopEndsTheProgram)
     std::vector<std::string> Failures;
     const int Starts = SoakStarts();
     for (int Start = 1; Start <= Starts; ++Start) {
-        if (StartProgram(Folder / "klavora").empty()) {
-            Failures.push_back("start " + std::to_string(Start) + ": no window");
+        Program = StartExecutable(Folder / "klavora", {}, Folder / "stderr.txt");
+        if (VisibleWindow(MainWindowName).empty()) {
+            const std::string Threads = Stacks(Program);
             kill(Program, SIGKILL);
-            Stopped();
+            int Status = 0;
+            waitpid(Program, &Status, 0);
+            Program = -1;
+            Failures.push_back("start " + std::to_string(Start) + ": no window, status " + std::to_string(Status) +
+                               ", standard error:\n" + Folder.Read("stderr.txt") + "threads:\n" + Threads);
             continue;
         }
         kill(Program, SIGTERM);
