@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/MIDIMessageRoutines.h"
+#include "midi/FluidSynthLibrary.h"
 #include "midi/SoundFontRoutines.h"
 #include "midi/SoundSystemRoutines.h"
 #include "support/ProgramFolderRoutines.h"
@@ -215,8 +216,12 @@ void LinuxMIDIOutServicePrepare(int32_t StoredPosition)
     PrepareSoundSystems();
     PreparedSoundFont = FindSoundFont(SettingsFolder());
     std::packaged_task<void()> StartSynthesizer;
-    if (!PreparedSoundFont->empty() && OpensSynthesizer(StoredPosition))
+    if (!PreparedSoundFont->empty() && OpensSynthesizer(StoredPosition)) {
+        // Its libraries load here, before the worker starts: libraries that
+        // set themselves up on two threads at once can deadlock.
+        FluidSynthLibrary();
         StartSynthesizer = LinuxMIDIOutService.SynthesizerStart(*PreparedSoundFont);
+    }
     std::promise<std::vector<TSystemPortName>> Listed;
     PreparedSystemPorts = Listed.get_future();
     SoundWorker = std::thread(PrepareOnWorker, std::move(Listed), std::move(StartSynthesizer));
