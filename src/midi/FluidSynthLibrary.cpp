@@ -17,7 +17,7 @@ bool Resolve(void* Library, const char* Name, TFunction& Function)
 std::optional<TFluidSynthLibrary> Load()
 {
     // Never unloaded: its threads and handlers may outlive any one synthesizer.
-    void* Library = dlopen(KLAVORA_FLUIDSYNTH_SONAME, RTLD_NOW | RTLD_LOCAL);
+    void* Library = dlopen(KLAVORA_FLUIDSYNTH_SONAME, RTLD_LAZY | RTLD_LOCAL);
     if (Library == nullptr)
         return std::nullopt;
     TFluidSynthLibrary Functions;
