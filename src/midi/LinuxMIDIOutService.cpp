@@ -176,7 +176,7 @@ namespace {
 
 // The listing of the system's ports that runs while the program starts.
 std::future<std::vector<TSystemPortName>> PreparedSystemPorts;
-// The SoundFont found while the ports were listed; the start step uses it too.
+// The SoundFont found before the listing began; the start step uses it too.
 std::optional<std::string> PreparedSoundFont;
 std::thread SoundWorker;
 
