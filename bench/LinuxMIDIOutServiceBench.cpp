@@ -34,6 +34,43 @@ void EnumerateWithoutJACKOrALSA(benchmark::State& State)
     }
 }
 
+// What listing costs the start with a JACK server running (no ALSA
+// sequencer here): JACK's client opens and lists, and is kept for the port
+// opened later, so its close is not counted. No other client of the process
+// holds libjack's set-up between the rounds, as none does at start.
+void ListSystemPortsWithJACK(benchmark::State& State)
+{
+    TJACKServer Server;
+    if (!Server.Runs()) {
+        State.SkipWithError(Server.Problem.c_str());
+        return;
+    }
+    TLatencyCounters Latency(State);
+    for (auto _ : State) {
+        Latency.Time([&] { benchmark::DoNotOptimize(ListSystemPorts()); });
+        ReleaseSharedJACKMIDIClient();
+    }
+}
+
+// The same listing through RtMidi's JACK client, opened, counted, named and
+// closed, for comparison.
+void ListJACKPortsThroughRtMidi(benchmark::State& State)
+{
+    TJACKServer Server;
+    if (!Server.Runs()) {
+        State.SkipWithError(Server.Problem.c_str());
+        return;
+    }
+    PrepareSoundSystems();
+    TLatencyCounters Latency(State);
+    for (auto _ : State)
+        Latency.Time([&] {
+            RtMidiOut Client(RtMidi::UNIX_JACK, "Klavora");
+            for (unsigned Index = 0; Index < Client.getPortCount(); ++Index)
+                benchmark::DoNotOptimize(Client.getPortName(Index));
+        });
+}
+
 // An open JACK port of a receiver of the benchmark's own, behind the service.
 class TJACKPortBench {
 public:
@@ -134,6 +171,8 @@ void OpenSynthesizerWithAudio(benchmark::State& State, bool UntilLoaded)
 }
 
 BENCHMARK(EnumerateWithoutJACKOrALSA)->Iterations(30);
+BENCHMARK(ListSystemPortsWithJACK)->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK(ListJACKPortsThroughRtMidi)->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(SendOnOpenJACKPort)->Iterations(5000);
 BENCHMARK(CloseJACKPortAfterAllNotesOff)->Iterations(50);
 BENCHMARK_CAPTURE(OpenSynthesizer, ToReturn, false)->Iterations(20)->Unit(benchmark::kMillisecond);

@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+#include "midi/SoundSystemRoutines.h"
+
 namespace {
 
 constexpr double PreferredRate = 48000.0;
@@ -371,7 +373,6 @@ private:
 
     static int Process(jack_nframes_t Frames, void* Output);
     static void OnShutdown(jack_status_t, const char*, void* Output);
-    static std::vector<std::string> Names(const char** Ports);
 
     std::string ClientName;
     jack_client_t* Client = nullptr;
@@ -389,15 +390,6 @@ TJACKAudioOutput::~TJACKAudioOutput()
         jack_client_close(Client);
 }
 
-std::vector<std::string> TJACKAudioOutput::Names(const char** Ports)
-{
-    std::vector<std::string> List;
-    for (size_t Index = 0; Ports != nullptr && Ports[Index] != nullptr; ++Index)
-        List.emplace_back(Ports[Index]);
-    jack_free(Ports);
-    return List;
-}
-
 bool TJACKAudioOutput::Connect()
 {
     Client = jack_client_open(ClientName.c_str(), JackNoStartServer, nullptr);
@@ -408,7 +400,7 @@ bool TJACKAudioOutput::Connect()
     if (Ports[0] == nullptr || Ports[1] == nullptr || jack_set_process_callback(Client, Process, this) != 0)
         return false;
     jack_on_info_shutdown(Client, OnShutdown, this);
-    const std::vector<std::string> Speakers = Names(
+    const std::vector<std::string> Speakers = TakeJACKPortNames(
         jack_get_ports(Client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput));
     // A single speaker plays both sides.
     for (size_t Side = 0; Side < 2 && !Speakers.empty(); ++Side)
@@ -462,7 +454,7 @@ void TJACKAudioOutput::Pause()
     if (Lost())
         return;
     for (size_t Side = 0; Side < 2; ++Side)
-        Destinations[Side] = Names(jack_port_get_connections(Ports[Side]));
+        Destinations[Side] = TakeJACKPortNames(jack_port_get_connections(Ports[Side]));
     jack_deactivate(Client);
 }
 

@@ -76,11 +76,12 @@ void TLinuxMIDIOutService::Enumerate(const std::string& SoundFont, std::vector<T
     }
 }
 
-// Every port closes as it goes.
+// Every port closes as it goes; the JACK client closes with the last of them.
 void TLinuxMIDIOutService::Clear()
 {
     OpenPorts.clear();
     Devices.clear();
+    ReleaseSharedJACKMIDIClient();
     TakePrestarted({});
 }
 

@@ -28,7 +28,7 @@ public:
     // playing SoundFont (none when empty), then SystemPorts.
     void Enumerate(const std::string& SoundFont, std::vector<TSystemPortName> SystemPorts);
     // Closes every port still open, stops a prestarted synthesizer and
-    // forgets the devices.
+    // forgets the devices and the JACK client that listed them.
     void Clear();
 
     // Readies a built-in synthesizer playing SoundFont for the first open

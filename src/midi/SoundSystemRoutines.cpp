@@ -22,3 +22,12 @@ void PrepareSoundSystems()
     // thread might be reading.
     setenv("JACK_NO_START_SERVER", "1", 0);
 }
+
+std::vector<std::string> TakeJACKPortNames(const char** Ports)
+{
+    std::vector<std::string> Names;
+    for (size_t Index = 0; Ports != nullptr && Ports[Index] != nullptr; ++Index)
+        Names.emplace_back(Ports[Index]);
+    jack_free(Ports);
+    return Names;
+}

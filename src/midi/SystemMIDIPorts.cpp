@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <iostream>
+#include <mutex>
 #include <sstream>
-#include <thread>
 
 #include "midi/MIDIOutService.h"
 #include "midi/SoundSystemRoutines.h"
@@ -12,11 +12,6 @@
 namespace {
 
 constexpr const char* OutputPortName = "MIDI Out";
-
-RtMidi::Api RtMidiAPI(TSystemMIDIAPI API)
-{
-    return API == TSystemMIDIAPI::JACK ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
-}
 
 bool IsAllDigits(const std::string& Text)
 {
@@ -68,26 +63,25 @@ private:
 
 void IgnoreFailure(RtMidiError::Type, const std::string&, void*) {}
 
-// A client of the API that reports its failures to Callback; null when the
-// API cannot be reached.
-std::unique_ptr<RtMidiOut> NewClient(TSystemMIDIAPI API, RtMidiErrorCallback Callback, void* UserData)
+// A client of the ALSA sequencer that reports its failures to Callback; null
+// when the sequencer cannot be reached.
+std::unique_ptr<RtMidiOut> NewALSAClient(RtMidiErrorCallback Callback, void* UserData)
 {
     PrepareSoundSystems();
     TConsoleHold Console;
     std::unique_ptr<RtMidiOut> Client;
     try {
-        Client = std::make_unique<RtMidiOut>(RtMidiAPI(API), SystemClientName);
+        Client = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, SystemClientName);
     } catch (const RtMidiError&) {
         return nullptr;
     }
-    // Without a JACK server the constructor only warns.
     if (Console.Reported())
         return nullptr;
     Client->setErrorCallback(Callback, UserData);
     return Client;
 }
 
-// The port's index in the system's current list, an exact match first.
+// The port's index in the sequencer's current list, an exact match first.
 std::optional<unsigned> CurrentIndex(RtMidiOut& Client, const TSystemPortName& Port)
 {
     std::vector<std::string> Names(Client.getPortCount());
@@ -102,28 +96,62 @@ std::optional<unsigned> CurrentIndex(RtMidiOut& Client, const TSystemPortName& P
     return std::nullopt;
 }
 
+std::mutex SharedJACKLock;
+std::shared_ptr<TJACKMIDIClient> SharedJACK;
+
+void ListJACKPorts(std::vector<TSystemPortName>& Ports)
+{
+    const std::shared_ptr<TJACKMIDIClient> Client = SharedJACKMIDIClient();
+    if (!Client)
+        return;
+    for (std::string& Name : Client->InputPorts())
+        if (!IsOwnPort(Name))
+            Ports.push_back(TSystemPortName{TSystemMIDIAPI::JACK, std::move(Name)});
+}
+
+void ListALSAPorts(std::vector<TSystemPortName>& Ports, std::vector<std::unique_ptr<RtMidiOut>>* Clients)
+{
+    std::unique_ptr<RtMidiOut> Client = NewALSAClient(IgnoreFailure, nullptr);
+    if (!Client)
+        return;
+    RtMidiOut& Listing = *Client;
+    if (Clients != nullptr)
+        Clients->push_back(std::move(Client));
+    const unsigned Count = Listing.getPortCount();
+    for (unsigned Index = 0; Index < Count; ++Index) {
+        std::string Name = Listing.getPortName(Index);
+        if (!Name.empty() && !IsOwnPort(Name))
+            Ports.push_back(TSystemPortName{TSystemMIDIAPI::ALSA, std::move(Name)});
+    }
+}
+
+}
+
+std::shared_ptr<TJACKMIDIClient> SharedJACKMIDIClient()
+{
+    std::lock_guard Hold(SharedJACKLock);
+    if (!SharedJACK || SharedJACK->Gone())
+        SharedJACK = TJACKMIDIClient::Open(SystemClientName);
+    return SharedJACK;
+}
+
+void ReleaseSharedJACKMIDIClient()
+{
+    std::lock_guard Hold(SharedJACKLock);
+    SharedJACK.reset();
 }
 
 std::vector<TSystemPortName> ListSystemPorts(std::vector<std::unique_ptr<RtMidiOut>>* Clients)
 {
     std::vector<TSystemPortName> Ports;
-    for (TSystemMIDIAPI API : {TSystemMIDIAPI::JACK, TSystemMIDIAPI::ALSA}) {
-        try {
-            std::unique_ptr<RtMidiOut> Client = NewClient(API, IgnoreFailure, nullptr);
-            if (!Client)
-                continue;
-            RtMidiOut& Listing = *Client;
-            if (Clients != nullptr)
-                Clients->push_back(std::move(Client));
-            const unsigned Count = Listing.getPortCount();
-            for (unsigned Index = 0; Index < Count; ++Index) {
-                std::string Name = Listing.getPortName(Index);
-                if (!Name.empty() && !IsOwnPort(Name))
-                    Ports.push_back(TSystemPortName{API, std::move(Name)});
-            }
-        } catch (const std::exception&) {
-            // An API that fails while listing keeps what it listed so far.
-        }
+    // A system that fails while listing keeps what it listed so far.
+    try {
+        ListJACKPorts(Ports);
+    } catch (const std::exception&) {
+    }
+    try {
+        ListALSAPorts(Ports, Clients);
+    } catch (const std::exception&) {
     }
     return Ports;
 }
@@ -177,10 +205,6 @@ uint32_t CloseResultOf(RtMidiError::Type Failure)
 TSystemMIDIPort::~TSystemMIDIPort()
 {
     Close();
-    // A JACK process cycle that began before the close may still be reading
-    // the client's queue; it ends long before this.
-    if (Out && Port.API == TSystemMIDIAPI::JACK)
-        std::this_thread::sleep_until(ClosedAt + std::chrono::milliseconds(100));
 }
 
 void TSystemMIDIPort::RecordFailure(RtMidiError::Type Type, const std::string&, void* Connection)
@@ -194,18 +218,7 @@ uint32_t TSystemMIDIPort::Open()
     if (IsOpen())
         return MMSYSERR_ALLOCATED;
     try {
-        if (!Out)
-            Out = NewClient(Port.API, RecordFailure, this);
-        if (!Out)
-            return MMSYSERR_BADDEVICEID;
-        const std::optional<unsigned> Index = CurrentIndex(*Out, Port);
-        if (!Index)
-            return MMSYSERR_BADDEVICEID;
-        Failure.reset();
-        Out->openPort(*Index, OutputPortName);
-        if (Out->isPortOpen())
-            return MMSYSERR_NOERROR;
-        return OpenResultOf(Failure.value_or(RtMidiError::UNSPECIFIED));
+        return Port.API == TSystemMIDIAPI::JACK ? OpenJACK() : OpenALSA();
     } catch (const RtMidiError& Error) {
         return OpenResultOf(Error.getType());
     } catch (const std::bad_alloc&) {
@@ -215,13 +228,42 @@ uint32_t TSystemMIDIPort::Open()
     }
 }
 
+uint32_t TSystemMIDIPort::OpenJACK()
+{
+    std::shared_ptr<TJACKMIDIClient> Client = SharedJACKMIDIClient();
+    if (!Client)
+        return MMSYSERR_BADDEVICEID;
+    const uint32_t Result = Client->Connect(Port.Name, JACKOutput);
+    if (Result == MMSYSERR_NOERROR)
+        JACK = std::move(Client);
+    return Result;
+}
+
+uint32_t TSystemMIDIPort::OpenALSA()
+{
+    if (!ALSA)
+        ALSA = NewALSAClient(RecordFailure, this);
+    if (!ALSA)
+        return MMSYSERR_BADDEVICEID;
+    const std::optional<unsigned> Index = CurrentIndex(*ALSA, Port);
+    if (!Index)
+        return MMSYSERR_BADDEVICEID;
+    Failure.reset();
+    ALSA->openPort(*Index, OutputPortName);
+    if (ALSA->isPortOpen())
+        return MMSYSERR_NOERROR;
+    return OpenResultOf(Failure.value_or(RtMidiError::UNSPECIFIED));
+}
+
 uint32_t TSystemMIDIPort::Send(const TShortMessageBytes& Message)
 {
+    if (JACK)
+        return JACK->Send(JACKOutput, Message);
     if (!IsOpen())
         return MMSYSERR_INVALHANDLE;
     Failure.reset();
     try {
-        Out->sendMessage(Message.Bytes, Message.Count);
+        ALSA->sendMessage(Message.Bytes, Message.Count);
     } catch (const RtMidiError& Error) {
         return SendResultOf(Error.getType());
     } catch (const std::exception&) {
@@ -230,18 +272,23 @@ uint32_t TSystemMIDIPort::Send(const TShortMessageBytes& Message)
     return Failure ? SendResultOf(*Failure) : MMSYSERR_NOERROR;
 }
 
+// A JACK port whose server has gone has nothing left to close.
 uint32_t TSystemMIDIPort::Close()
 {
+    if (JACK) {
+        JACK->Disconnect(JACKOutput);
+        JACK.reset();
+        return MMSYSERR_NOERROR;
+    }
     if (!IsOpen())
         return MMSYSERR_NOERROR;
     Failure.reset();
     try {
-        Out->closePort();
+        ALSA->closePort();
     } catch (const RtMidiError& Error) {
         return CloseResultOf(Error.getType());
     } catch (const std::exception&) {
         return MMSYSERR_ERROR;
     }
-    ClosedAt = std::chrono::steady_clock::now();
     return Failure ? CloseResultOf(*Failure) : MMSYSERR_NOERROR;
 }

@@ -2,7 +2,6 @@
 
 #include <rtmidi/RtMidi.h>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,10 +9,11 @@
 #include <vector>
 
 #include "core/MIDIMessageRoutines.h"
+#include "midi/JACKMIDIClient.h"
 
-// The system's MIDI ports that the program can play into, reached through
-// RtMidi: the input ports of a running JACK server and the writable ports of
-// the ALSA sequencer (which PipeWire also serves).
+// The system's MIDI ports that the program can play into: the MIDI input
+// ports of a running JACK server, reached through libjack, and the writable
+// ports of the ALSA sequencer (which PipeWire also serves), through RtMidi.
 
 enum class TSystemMIDIAPI { JACK, ALSA };
 
@@ -28,17 +28,24 @@ inline constexpr const char* SystemClientName = "Klavora";
 
 // Every port the program can play into, JACK's first, then ALSA's, leaving
 // out the program's own. An API that cannot be reached (no JACK server, no
-// ALSA sequencer) contributes no port and no message. Ending a connection to
-// a sound system takes a while: given Clients, the connections that listed
-// are handed over there for the caller to end later.
+// ALSA sequencer) contributes no port and no message. JACK is listed by the
+// shared client, which stays for the ports opened later. Ending a connection
+// to ALSA takes a while: given Clients, the one that listed is handed over
+// there for the caller to end later.
 std::vector<TSystemPortName> ListSystemPorts(std::vector<std::unique_ptr<RtMidiOut>>* Clients = nullptr);
+
+// The JACK client that lists and plays into JACK's ports: the one kept while
+// its server runs, else a new one; null when no JACK server runs.
+std::shared_ptr<TJACKMIDIClient> SharedJACKMIDIClient();
+// The shared client is kept no longer; the last open port holding it closes it.
+void ReleaseSharedJACKMIDIClient();
 
 // Whether a port name of the system's current list names the port that was
 // enumerated as Enumerated. An ALSA name ends in the client and port numbers,
 // which change when a device is plugged in again; the rest must match.
 bool IsSamePort(TSystemMIDIAPI API, const std::string& Enumerated, const std::string& Current);
 
-// The result code that describes an RtMidi failure best, per operation.
+// The result code that describes an RtMidi failure of ALSA best, per operation.
 uint32_t OpenResultOf(RtMidiError::Type Failure);
 uint32_t SendResultOf(RtMidiError::Type Failure);
 uint32_t CloseResultOf(RtMidiError::Type Failure);
@@ -53,21 +60,25 @@ public:
     TSystemMIDIPort& operator=(const TSystemMIDIPort&) = delete;
 
     // Looks the port up by name in the system's current list and connects to
-    // it; a port that is no longer there answers MMSYSERR_BADDEVICEID.
+    // it; a port that is no longer there, or whose server has gone, answers
+    // MMSYSERR_BADDEVICEID.
     uint32_t Open();
+    // A port that has gone since it opened answers MMSYSERR_INVALHANDLE.
     uint32_t Send(const TShortMessageBytes& Message);
-    // Returns once what was sent has left: RtMidi waits for JACK's next
-    // process cycle to take the queued bytes before the port goes.
+    // Returns once what was sent has left.
     uint32_t Close();
-    bool IsOpen() const { return Out && Out->isPortOpen(); }
+    bool IsOpen() const { return JACK != nullptr || (ALSA && ALSA->isPortOpen()); }
 
 private:
     static void RecordFailure(RtMidiError::Type Type, const std::string& Text, void* Connection);
+    uint32_t OpenJACK();
+    uint32_t OpenALSA();
 
     const TSystemPortName Port;
-    // Kept from the first open on: RtMidi frees a JACK client's queue while
-    // the process cycle that overlapped the close may still read it.
-    std::unique_ptr<RtMidiOut> Out;
+    // While a JACK port is open: the client and its output that play into it.
+    std::shared_ptr<TJACKMIDIClient> JACK;
+    int JACKOutput = -1;
+    // Kept from the first open of an ALSA port on.
+    std::unique_ptr<RtMidiOut> ALSA;
     std::optional<RtMidiError::Type> Failure;
-    std::chrono::steady_clock::time_point ClosedAt;
 };

@@ -177,6 +177,26 @@ TEST_F(EndToEndTest, AKeyHeldOnABusyMachineSendsOneNoteOnUntilItsRelease)
     }
 }
 
+TEST_F(EndToEndTest, AJACKServerThatDiedLeavesAChangeOfDeviceAndTheStopUnharmed)
+{
+    Folder.Write("Klavora.log", "left by an earlier run\r\n");
+    const std::string Window = StartOnTheReceiver();
+    ASSERT_FALSE(Window.empty()) << "no window on the receiver's port";
+    Xdotool("key z");
+    EXPECT_EQ(Receiver->Received(), (TTexts{"C0 00", "C0 00", "90 30 67", "80 30 00"}));
+    // The test's own receiver goes while its server still runs.
+    Receiver.reset();
+    if (!Server->Kill())
+        GTEST_SKIP() << "the JACK server is not the test's own to stop";
+
+    // The device list's first entry, picked from its drop-down list.
+    Mouse(Window, Border + 8 + 60, Border + 16 + 15 + 10, "click 1");
+    Xdotool("key Home Return");
+    kill(Program, SIGTERM);
+    EXPECT_EQ(Stopped(), 0);
+    EXPECT_EQ(Folder.Read("Klavora.log"), "");
+}
+
 // FluidSynth, and the many libraries it brings, load for the synthesizer only.
 TEST_F(EndToEndTest, FluidSynthLoadsOnlyWhenTheStoredDeviceOpensTheSynthesizer)
 {
