@@ -2,11 +2,12 @@ BUILD_DIR ?= build
 GENERATOR ?= Ninja
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
+SOAK_STARTS ?= 200
 WINDOWS_DIR ?= build-windows
 SANITIZE_DIR ?= build-sanitize
 PREFIX ?= /usr/local
 
-.PHONY: all setup configure build test test-sanitize test-windows run bench fuzz install package clean
+.PHONY: all setup configure build test test-sanitize test-windows soak run bench fuzz install package clean
 
 all: build
 
@@ -34,6 +35,11 @@ test-sanitize: setup
 	  -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g" >/dev/null
 	@$(SANITIZER_ENVIRONMENT) cmake --build $(SANITIZE_DIR)
 	@cd $(SANITIZE_DIR) && $(SANITIZER_ENVIRONMENT) ctest --output-on-failure -j2
+
+# Starts the real program SOAK_STARTS times in a row with a JACK and a
+# PulseAudio server of its own; every start must show the window.
+soak: build
+	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen KLAVORA_SOAK_STARTS=$(SOAK_STARTS) tests/test_app --gtest_filter='StartupSoakTest.*'
 
 # The layers below the window, cross-built for Windows with MinGW-w64, their
 # tests run under Wine.

@@ -1,12 +1,17 @@
-// Starts the program under the X display in DISPLAY and measures what a user
-// feels: the time from exec to the main window being mapped, the resident
-// memory once it is idle, and the CPU time it uses while idle.
+// Starts programs under the X display in DISPLAY and measures what a user
+// feels: the time from exec to the splash window and to the main window being
+// mapped, the resident memory once idle, and the CPU time used while idle.
 //
-//   klavora_startup_probe PROGRAM RUNS
+//   klavora_startup_probe RUNS LABEL TITLE SPLASH PROGRAM [LABEL TITLE SPLASH PROGRAM]...
 //
-// Each run starts PROGRAM, waits for its main window to map, lets it settle
-// for a second, reads its resident memory and ends it with SIGTERM. The first
-// run warms the caches and is not counted; the last one also idles 10 s.
+// Each subject is a program whose main window is titled TITLE (or a title
+// starting with it) and whose splash window is titled SPLASH ("-" for none).
+// The first subject is the floor every other is compared with. The subjects
+// take turns, one start each per round, so that a change of the machine's
+// load weighs on all alike. Each start waits for the main window to map, lets
+// the program settle for a second, reads its resident memory and ends it with
+// SIGTERM. The first round warms the caches and is not counted; in the last
+// one each program also idles 10 s.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -31,15 +36,22 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-constexpr const char* MainWindowName = "Klavora Lite v2.9";
+struct TSubject {
+    std::string Label;
+    std::string Title;
+    std::string Splash;
+    std::string Program;
+};
 
-bool IsMainWindow(Display* X, Window Candidate)
+bool HasTitle(Display* X, Window Candidate, const std::string& Wanted)
 {
+    if (Wanted.empty())
+        return false;
     // The title comes as UTF-8 text, which XFetchName does not return.
     XTextProperty Title{};
     if (XGetWMName(X, Candidate, &Title) == 0 || Title.value == nullptr)
         return false;
-    const bool Found = std::string(reinterpret_cast<const char*>(Title.value), Title.nitems) == MainWindowName;
+    const bool Found = std::string(reinterpret_cast<const char*>(Title.value), Title.nitems).rfind(Wanted, 0) == 0;
     XFree(Title.value);
     return Found;
 }
@@ -91,13 +103,15 @@ double CPUMilliseconds(pid_t Program)
 
 struct TRun {
     double MapMilliseconds = -1;
+    double SplashMilliseconds = -1;
     long ResidentKiB = -1;
     long JACKSharedKiB = 0;
     double IdleCPUMilliseconds = -1;
 };
 
-TRun RunOnce(Display* X, const char* Program, bool MeasureIdle)
+TRun RunOnce(Display* X, const TSubject& Subject, bool MeasureIdle)
 {
+    const char* Program = Subject.Program.c_str();
     TRun Run;
     XSelectInput(X, DefaultRootWindow(X), SubstructureNotifyMask);
     XSync(X, True);
@@ -114,8 +128,13 @@ TRun RunOnce(Display* X, const char* Program, bool MeasureIdle)
         while (XPending(X) > 0) {
             XEvent Event;
             XNextEvent(X, &Event);
-            if (Event.type == MapNotify && IsMainWindow(X, Event.xmap.window))
-                Run.MapMilliseconds = std::chrono::duration<double, std::milli>(TClock::now() - Start).count();
+            if (Event.type != MapNotify)
+                continue;
+            const double Now = std::chrono::duration<double, std::milli>(TClock::now() - Start).count();
+            if (Run.SplashMilliseconds < 0 && HasTitle(X, Event.xmap.window, Subject.Splash))
+                Run.SplashMilliseconds = Now;
+            if (HasTitle(X, Event.xmap.window, Subject.Title))
+                Run.MapMilliseconds = Now;
         }
         if (Run.MapMilliseconds < 0)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -134,12 +153,23 @@ TRun RunOnce(Display* X, const char* Program, bool MeasureIdle)
     return Run;
 }
 
+double Median(std::vector<double> Values)
+{
+    std::sort(Values.begin(), Values.end());
+    return Values.empty() ? -1 : Values[Values.size() / 2];
+}
+
+double MiB(long KiB)
+{
+    return static_cast<double>(KiB) / 1024.0;
+}
+
 }
 
 int main(int Argc, char** Argv)
 {
-    if (Argc != 3) {
-        std::fprintf(stderr, "usage: %s PROGRAM RUNS\n", Argv[0]);
+    if (Argc < 6 || (Argc - 2) % 4 != 0) {
+        std::fprintf(stderr, "usage: %s RUNS LABEL TITLE SPLASH PROGRAM [LABEL TITLE SPLASH PROGRAM]...\n", Argv[0]);
         return 2;
     }
     Display* X = XOpenDisplay(nullptr);
@@ -147,21 +177,44 @@ int main(int Argc, char** Argv)
         std::fprintf(stderr, "cannot open the X display\n");
         return 1;
     }
-    const int Runs = std::max(1, std::atoi(Argv[2]));
-    RunOnce(X, Argv[1], false);
-    std::vector<double> Maps;
-    TRun Last;
-    for (int Index = 0; Index < Runs; ++Index) {
-        Last = RunOnce(X, Argv[1], Index == Runs - 1);
-        Maps.push_back(Last.MapMilliseconds);
-        std::printf("run %d: window mapped after %.1f ms, %ld KiB resident\n", Index + 1, Last.MapMilliseconds,
-                    Last.ResidentKiB);
+    const int Runs = std::max(1, std::atoi(Argv[1]));
+    std::vector<TSubject> Subjects;
+    for (int Index = 2; Index + 3 < Argc; Index += 4)
+        Subjects.push_back(TSubject{Argv[Index], Argv[Index + 1],
+                                    std::strcmp(Argv[Index + 2], "-") == 0 ? "" : Argv[Index + 2], Argv[Index + 3]});
+
+    for (const TSubject& Subject : Subjects)
+        RunOnce(X, Subject, false);
+    std::vector<std::vector<double>> Maps(Subjects.size()), Splashes(Subjects.size());
+    std::vector<TRun> Last(Subjects.size());
+    for (int Round = 0; Round < Runs; ++Round)
+        for (size_t Index = 0; Index < Subjects.size(); ++Index) {
+            Last[Index] = RunOnce(X, Subjects[Index], Round == Runs - 1);
+            Maps[Index].push_back(Last[Index].MapMilliseconds);
+            if (!Subjects[Index].Splash.empty())
+                Splashes[Index].push_back(Last[Index].SplashMilliseconds);
+            std::printf("round %d, %s: main window after %.1f ms, splash after %.1f ms, %ld KiB resident\n",
+                        Round + 1, Subjects[Index].Label.c_str(), Last[Index].MapMilliseconds,
+                        Last[Index].SplashMilliseconds, Last[Index].ResidentKiB);
+        }
+
+    const double Floor = Median(Maps[0]);
+    std::printf("\nmedians of %d starts; the floor is %s; resident memory leaves the JACK server's shared "
+                "memory out\n",
+                Runs, Subjects[0].Label.c_str());
+    std::printf("%-36s %18s %18s %10s %10s %12s\n", "", "main window", "splash", "resident", "JACK shm",
+                "idle CPU 10s");
+    for (size_t Index = 0; Index < Subjects.size(); ++Index) {
+        const double Map = Median(Maps[Index]);
+        char Splash[32] = "-";
+        if (!Splashes[Index].empty()) {
+            const double SplashMap = Median(Splashes[Index]);
+            std::snprintf(Splash, sizeof Splash, "%.1f ms %.2fx", SplashMap, SplashMap / Floor);
+        }
+        std::printf("%-36s %9.1f ms %.2fx %18s %6.1f MiB %6.1f MiB %9.0f ms\n", Subjects[Index].Label.c_str(), Map,
+                    Map / Floor, Splash, MiB(Last[Index].ResidentKiB - Last[Index].JACKSharedKiB),
+                    MiB(Last[Index].JACKSharedKiB), Last[Index].IdleCPUMilliseconds);
     }
-    std::sort(Maps.begin(), Maps.end());
-    std::printf("start-up to the main window (median of %d): %.1f ms\n", Runs, Maps[Maps.size() / 2]);
-    std::printf("resident memory when idle: %.1f MiB, of which %.1f MiB the JACK server's shared memory\n",
-                static_cast<double>(Last.ResidentKiB) / 1024.0, static_cast<double>(Last.JACKSharedKiB) / 1024.0);
-    std::printf("CPU time while idle for 10 s: %.0f ms\n", Last.IdleCPUMilliseconds);
     XCloseDisplay(X);
     return 0;
 }

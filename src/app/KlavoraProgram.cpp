@@ -81,14 +81,10 @@ void StopFromSignal()
     QCoreApplication::exit(0);
 }
 
-// Shows the windows and runs the message loop unless a stop signal came
+// Shows the main window and runs the message loop unless a stop signal came
 // meanwhile; the loop's exit code.
 int RunWindows(const std::function<void()>& Shown)
 {
-    SplashScreen = new TSplashScreen;
-    SplashScreen->show();
-    SplashScreen->PaintNow();
-
     Form1 = new TForm1;
     // Once the window closes the program is stopping: no box may hold it up.
     QObject::connect(Form1, &TForm1::Closing, EndErrorBoxes);
@@ -113,7 +109,7 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     StopSignalsStart();
     // Listing the system's MIDI ports takes as long as starting Qt: both go on at once.
     if (MIDIService == TMIDIServiceChoice::System)
-        SystemMIDIOutServicePrepare();
+        SystemMIDIOutServicePrepare(StoredDeviceID());
     // Every box needs the application object, so it comes first.
     DisplayOpeningStart();
     TKlavoraApplication Application(Argc, Argv);
@@ -121,8 +117,13 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     QCoreApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
     // The desktop finds the program's entry, and so its name and icon, by this.
     QGuiApplication::setDesktopFileName(QStringLiteral(KLAVORA_APP_ID));
-    QGuiApplication::setWindowIcon(ProgramIcon());
     StopSignalsWatch(StopFromSignal);
+    // The splash shows while the modules start: the device list waits for
+    // the system's ports. A box a module shows hides it first.
+    SplashScreen = new TSplashScreen;
+    SplashScreen->show();
+    SplashScreen->PaintNow();
+    QGuiApplication::setWindowIcon(ProgramIcon());
     StartModules(MIDIService);
 
     // A stop signal during a start-up box skips the windows: the modules

@@ -166,6 +166,11 @@ void TKeyboardConfig::CloseConfig()
     MIDIPatch.ClearPatch();
 }
 
+int32_t StoredDeviceID()
+{
+    return DeviceIDIn(TProfileSnapshot(SettingsFile("Setup.ini"), SettingsSizeLimit));
+}
+
 void KlavoraConfigStart()
 {
     try {

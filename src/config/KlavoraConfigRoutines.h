@@ -72,6 +72,11 @@ struct TKeyboardConfig {
 
 extern TKeyboardConfig KeyboardConfig;
 
+// The DeviceID that "Setup.ini" in the settings folder holds now, read
+// without opening the store, so before the program can show any box: the
+// default when the file is missing or cannot be read.
+int32_t StoredDeviceID();
+
 // Start step: opens "Setup.ini" in the settings folder, making the folder
 // when it is missing. Stop step: closes it.
 void KlavoraConfigStart();

@@ -2,6 +2,8 @@
 
 #include <alsa/asoundlib.h>
 #include <jack/jack.h>
+#include <jack/thread.h>
+#include <pthread.h>
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
@@ -108,6 +110,7 @@ void TAudioOutput::Work()
             return;
         }
         Idle.store(false);
+        Asleep.store(false);
         Streaming.store(true);
         Signal();
         if (Resume()) {
@@ -126,6 +129,8 @@ void TAudioOutput::Work()
         Streaming.store(false);
         Signal();
         Pause();
+        Asleep.store(true);
+        Signal();
     }
 }
 
@@ -356,7 +361,9 @@ void TPulseAudioOutput::Pause()
 // JACK: a client whose two output ports are taken out of the server's
 // process graph while paused. Taking it out drops its connections, so they
 // are noted and made again on resuming: first to the system's playback ports,
-// later to wherever the user routed them.
+// later to wherever the user routed them. Rejoining the graph takes the
+// server a cycle or two; the note that woke the output starts in the first
+// cycle in which those connections are back.
 class TJACKAudioOutput final : public TAudioOutput {
 public:
     TJACKAudioOutput(TAudioSource& Source, const std::string& ClientName)
@@ -366,10 +373,17 @@ public:
     ~TJACKAudioOutput() override;
 
 private:
+    // Held while out of the graph; Rejoining until the noted connections
+    // are back, when what is pulled is heard everywhere it was before.
+    enum class TFlow { Held, Rejoining, Flowing };
+
     bool Connect() override;
     bool Resume() override;
     void Pause() override;
     void Abandon() override;
+
+    bool Reconnected() const;
+    void HurryWorker();
 
     static int Process(jack_nframes_t Frames, void* Output);
     static void OnShutdown(jack_status_t, const char*, void* Output);
@@ -378,9 +392,10 @@ private:
     jack_client_t* Client = nullptr;
     jack_port_t* Ports[2] = {};
     std::vector<std::string> Destinations[2];
-    // Whether the process callback pulls; until the connections are made
-    // again, what it pulled would be heard nowhere.
-    std::atomic<bool> Flowing = false;
+    // How many connections each port has once they are all made again.
+    std::atomic<size_t> Awaited[2] = {0, 0};
+    std::atomic<TFlow> Flow = TFlow::Held;
+    bool WorkerHurried = false;
 };
 
 TJACKAudioOutput::~TJACKAudioOutput()
@@ -410,12 +425,26 @@ bool TJACKAudioOutput::Connect()
     return true;
 }
 
+// For the process thread: whether both ports are connected again as they
+// were before the pause (reading the server's graph waits for nothing).
+bool TJACKAudioOutput::Reconnected() const
+{
+    for (size_t Side = 0; Side < 2; ++Side)
+        if (static_cast<size_t>(jack_port_connected(Ports[Side])) < Awaited[Side].load(std::memory_order_relaxed))
+            return false;
+    return true;
+}
+
 int TJACKAudioOutput::Process(jack_nframes_t Frames, void* Output)
 {
     auto* Self = static_cast<TJACKAudioOutput*>(Output);
     auto* Left = static_cast<float*>(jack_port_get_buffer(Self->Ports[0], Frames));
     auto* Right = static_cast<float*>(jack_port_get_buffer(Self->Ports[1], Frames));
-    if (Self->Flowing.load(std::memory_order_acquire)) {
+    TFlow Flow = Self->Flow.load(std::memory_order_acquire);
+    if (Flow == TFlow::Rejoining && Self->Reconnected() &&
+        Self->Flow.compare_exchange_strong(Flow, TFlow::Flowing, std::memory_order_acq_rel))
+        Flow = TFlow::Flowing;
+    if (Flow == TFlow::Flowing) {
         Self->Pull(Left, Right, static_cast<int>(Frames), 1);
     } else {
         std::memset(Left, 0, Frames * sizeof(float));
@@ -429,14 +458,34 @@ void TJACKAudioOutput::OnShutdown(jack_status_t, const char*, void* Output)
     static_cast<TJACKAudioOutput*>(Output)->MarkLost();
 }
 
+// A server that runs in real time lets its clients' threads do so too: the
+// worker then rejoins the graph at once however busy the machine is, at the
+// lowest real-time priority, below every audio thread. Without it the
+// worker works on as it is.
+void TJACKAudioOutput::HurryWorker()
+{
+    if (WorkerHurried)
+        return;
+    WorkerHurried = true;
+    if (jack_is_realtime(Client))
+        jack_acquire_real_time_scheduling(pthread_self(), 1);
+}
+
+// A connection that cannot be made again (its port went) does not hold the
+// sound back: once every connection was tried, the sound flows.
 bool TJACKAudioOutput::Resume()
 {
+    HurryWorker();
+    for (size_t Side = 0; Side < 2; ++Side)
+        Awaited[Side].store(Destinations[Side].size(), std::memory_order_relaxed);
+    Flow.store(TFlow::Rejoining, std::memory_order_release);
     if (jack_activate(Client) != 0)
         return false;
     for (size_t Side = 0; Side < 2; ++Side)
         for (const std::string& Destination : Destinations[Side])
             jack_connect(Client, jack_port_name(Ports[Side]), Destination.c_str());
-    Flowing.store(true, std::memory_order_release);
+    TFlow Rejoining = TFlow::Rejoining;
+    Flow.compare_exchange_strong(Rejoining, TFlow::Flowing, std::memory_order_acq_rel);
     return true;
 }
 
@@ -450,7 +499,7 @@ void TJACKAudioOutput::Abandon()
 
 void TJACKAudioOutput::Pause()
 {
-    Flowing.store(false, std::memory_order_release);
+    Flow.store(TFlow::Held, std::memory_order_release);
     if (Lost())
         return;
     for (size_t Side = 0; Side < 2; ++Side)
@@ -577,7 +626,7 @@ TRenderedOutput::~TRenderedOutput()
 void TRenderedOutput::Render(float* Left, float* Right, int Frames)
 {
     WaitUntil([this] { return !WakePending(); });
-    if (Paused()) {
+    if (!Pulling()) {
         std::fill(Left, Left + Frames, 0.0f);
         std::fill(Right, Right + Frames, 0.0f);
     } else {

@@ -42,8 +42,9 @@ public:
     // Whether the sound system went away (its server stopped, its device
     // was unplugged); the output then stays silent for good.
     bool Lost() const { return Gone.load(std::memory_order_acquire); }
-    // Whether the output is paused (or has not started yet).
-    bool Paused() const { return !Streaming.load(std::memory_order_acquire); }
+    // Whether the output is paused (or has not started yet): it has let go
+    // of the sound system, so a note now wakes it from its sleep.
+    bool Paused() const { return Asleep.load(std::memory_order_acquire); }
 
     // The sample rate the source must render at.
     double SampleRate() const { return Rate; }
@@ -76,6 +77,9 @@ protected:
     bool KeepStreaming() const;
     // Whether a message came that the worker has not yet resumed for.
     bool WakePending() const;
+    // Whether the source is pulled: from the start of a resume to the start
+    // of the next pause.
+    bool Pulling() const { return Streaming.load(); }
     template <class TCondition> void WaitUntil(TCondition Condition);
     // Ends the worker; the first step of every subclass's destructor, so
     // that the worker never calls into a subclass that is going.
@@ -96,6 +100,8 @@ private:
     // Counts what Wake was told of.
     std::atomic<uint32_t> Messages = 0;
     std::atomic<bool> Streaming = false;
+    // Set once a pause is complete, cleared as the output resumes.
+    std::atomic<bool> Asleep = true;
     // The message count the output last paused at.
     std::atomic<uint32_t> PausedAfter = 0;
     std::atomic<bool> Stopping = false;

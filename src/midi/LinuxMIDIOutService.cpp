@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/MIDIMessageRoutines.h"
+#include "midi/FluidSynthLibrary.h"
 #include "midi/SoundFontRoutines.h"
 #include "midi/SoundSystemRoutines.h"
 #include "support/ProgramFolderRoutines.h"
@@ -32,15 +33,17 @@ TLinuxMIDIOutService::~TLinuxMIDIOutService()
     Clear();
 }
 
-void TLinuxMIDIOutService::PrestartSynthesizer(const std::string& SoundFont)
+std::packaged_task<void()> TLinuxMIDIOutService::SynthesizerStart(const std::string& SoundFont)
 {
     TakePrestarted({});
     PrestartedSoundFont = SoundFont;
-    Prestarted = std::async(std::launch::async, [SoundFont, Drivers = AudioDrivers] {
+    std::packaged_task<TStartedSynthesizer()> Start([SoundFont, Drivers = AudioDrivers] {
         TStartedSynthesizer Started{MMSYSERR_NOMEM, std::make_unique<TSynthesizerPort>()};
         Started.Result = Started.Port->Open(SoundFont, Drivers);
         return Started;
     });
+    Prestarted = Start.get_future();
+    return std::packaged_task<void()>(std::move(Start));
 }
 
 std::optional<TLinuxMIDIOutService::TStartedSynthesizer> TLinuxMIDIOutService::TakePrestarted(
@@ -48,7 +51,13 @@ std::optional<TLinuxMIDIOutService::TStartedSynthesizer> TLinuxMIDIOutService::T
 {
     if (!Prestarted.valid())
         return std::nullopt;
-    TStartedSynthesizer Started = Prestarted.get();
+    std::optional<TStartedSynthesizer> Started;
+    try {
+        Started = Prestarted.get();
+    } catch (const std::future_error&) {
+        // Its start was dropped unrun.
+        return std::nullopt;
+    }
     if (SoundFont.empty() || SoundFont != PrestartedSoundFont)
         return std::nullopt;
     return Started;
@@ -166,34 +175,57 @@ TLinuxMIDIOutService::TOpenPort* TLinuxMIDIOutService::Find(HMIDIOUT Handle)
 
 namespace {
 
-// The listing of the system's ports that runs while the program starts. Its
-// worker ends the connections that listed after handing the list over.
+// The listing of the system's ports that runs while the program starts.
 std::future<std::vector<TSystemPortName>> PreparedSystemPorts;
-// The SoundFont found while the ports were listed; the start step uses it too.
+// The SoundFont found before the listing began; the start step uses it too.
 std::optional<std::string> PreparedSoundFont;
-std::thread Lister;
+std::thread SoundWorker;
 
-void ListOnWorker(std::promise<std::vector<TSystemPortName>> Listed)
+// Lists the ports, hands the list over, ends the connections that listed,
+// then starts the synthesizer if one was readied. One thread does it all in
+// turn: the sound systems' libraries set themselves up on first use (ALSA's
+// configuration loads PulseAudio's plug-in, PulseAudio its translations), and
+// two threads doing so at once can each wait on a lock the other holds.
+void PrepareOnWorker(std::promise<std::vector<TSystemPortName>> Listed,
+                     std::packaged_task<void()> StartSynthesizer)
 {
-    std::vector<std::unique_ptr<RtMidiOut>> Clients;
-    try {
-        Listed.set_value(ListSystemPorts(&Clients));
-    } catch (...) {
-        Listed.set_exception(std::current_exception());
+    {
+        std::vector<std::unique_ptr<RtMidiOut>> Clients;
+        try {
+            Listed.set_value(ListSystemPorts(&Clients));
+        } catch (...) {
+            Listed.set_exception(std::current_exception());
+        }
     }
+    if (StartSynthesizer.valid())
+        StartSynthesizer();
+}
+
+// Whether the stored position of the device list opens the built-in
+// synthesizer, the service's first device: position 1 is that device, the
+// mapper at 0 opens it, and a position below 0 names no device, so the window
+// falls back to the mapper. Any higher position is taken for a system port.
+bool OpensSynthesizer(int32_t StoredPosition)
+{
+    return StoredPosition <= 1;
 }
 
 }
 
-void LinuxMIDIOutServicePrepare()
+void LinuxMIDIOutServicePrepare(int32_t StoredPosition)
 {
     PrepareSoundSystems();
+    PreparedSoundFont = FindSoundFont(SettingsFolder());
+    std::packaged_task<void()> StartSynthesizer;
+    if (!PreparedSoundFont->empty() && OpensSynthesizer(StoredPosition)) {
+        // Its libraries load here, before the worker starts: libraries that
+        // set themselves up on two threads at once can deadlock.
+        FluidSynthLibrary();
+        StartSynthesizer = LinuxMIDIOutService.SynthesizerStart(*PreparedSoundFont);
+    }
     std::promise<std::vector<TSystemPortName>> Listed;
     PreparedSystemPorts = Listed.get_future();
-    Lister = std::thread(ListOnWorker, std::move(Listed));
-    PreparedSoundFont = FindSoundFont(SettingsFolder());
-    if (!PreparedSoundFont->empty())
-        LinuxMIDIOutService.PrestartSynthesizer(*PreparedSoundFont);
+    SoundWorker = std::thread(PrepareOnWorker, std::move(Listed), std::move(StartSynthesizer));
 }
 
 void LinuxMIDIOutServiceStart()
@@ -213,16 +245,16 @@ void LinuxMIDIOutServiceStart()
 
 void LinuxMIDIOutServiceStop()
 {
-    if (Lister.joinable())
-        Lister.join();
+    if (SoundWorker.joinable())
+        SoundWorker.join();
     LinuxMIDIOutService.Clear();
     if (&MIDIOutService() == &LinuxMIDIOutService)
         SetMIDIOutService(nullptr);
 }
 
-void SystemMIDIOutServicePrepare()
+void SystemMIDIOutServicePrepare(int32_t StoredPosition)
 {
-    LinuxMIDIOutServicePrepare();
+    LinuxMIDIOutServicePrepare(StoredPosition);
 }
 
 void SystemMIDIOutServiceStart()

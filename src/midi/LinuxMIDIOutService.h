@@ -17,6 +17,11 @@
 // the first of them, so the built-in synthesizer whenever there is one.
 class TLinuxMIDIOutService final : public TMIDIOutService {
 public:
+    struct TStartedSynthesizer {
+        uint32_t Result;
+        std::unique_ptr<TSynthesizerPort> Port;
+    };
+
     ~TLinuxMIDIOutService() override;
 
     // Closes what is open and replaces the devices: the built-in synthesizer
@@ -26,11 +31,14 @@ public:
     // forgets the devices and the JACK client that listed them.
     void Clear();
 
-    // Starts a built-in synthesizer playing SoundFont on a worker thread, so
+    // Readies a built-in synthesizer playing SoundFont for the first open
+    // and returns its start, for the caller to run on a thread of its own so
     // that starting its audio overlaps the program's other start-up work.
-    // The first open takes it when it opens that synthesizer (answering what
-    // its start answered) and otherwise stops it.
-    void PrestartSynthesizer(const std::string& SoundFont);
+    // The first open waits for that start; it takes the synthesizer when it
+    // opens that SoundFont (answering what its start answered) and otherwise
+    // stops it. A start that is dropped unrun leaves the first open to start
+    // its synthesizer itself.
+    std::packaged_task<void()> SynthesizerStart(const std::string& SoundFont);
 
     // The audio drivers the built-in synthesizer tries; none renders only.
     std::vector<std::string> AudioDrivers = SynthesizerAudioDrivers;
@@ -59,11 +67,6 @@ private:
         TSystemMIDIPort* System = nullptr;
     };
 
-    struct TStartedSynthesizer {
-        uint32_t Result;
-        std::unique_ptr<TSynthesizerPort> Port;
-    };
-
     uint32_t OpenDevice(TDevice& Device, HMIDIOUT& Handle);
     // The prestarted synthesizer when it plays SoundFont; it is stopped otherwise.
     std::optional<TStartedSynthesizer> TakePrestarted(const std::string& SoundFont);
@@ -79,9 +82,12 @@ private:
 extern TLinuxMIDIOutService LinuxMIDIOutService;
 
 // Lists the system's ports on a worker thread, so that the program's other
-// start-up work goes on meanwhile; the start step takes that list. Called at
+// start-up work goes on meanwhile; the start step takes that list. When the
+// device list's StoredPosition opens the built-in synthesizer (the mapper,
+// the synthesizer itself, or no device at all), the same worker then starts
+// it for the first open; a system port stored leaves it unstarted. Called at
 // most once, before the start step, from the thread that runs the start step.
-void LinuxMIDIOutServicePrepare();
+void LinuxMIDIOutServicePrepare(int32_t StoredPosition);
 
 // Start step: enumerates the devices (the SoundFont in the settings folder
 // or the system's) and installs the service. Stop step: closes what is still

@@ -58,8 +58,9 @@ TMIDIOutService* SetMIDIOutService(TMIDIOutService* Service);
 // The operating system's own service, which the program installs: WinMM on
 // Windows, the Linux desktop's service elsewhere. Prepare starts, at most
 // once and before Start, what may run alongside the program's other start-up
-// work; Start installs the service; Stop closes what is still open and
-// restores the service without devices.
-void SystemMIDIOutServicePrepare();
+// work, knowing StoredPosition, the device list's position that the program
+// will open first; Start installs the service; Stop closes what is still open
+// and restores the service without devices.
+void SystemMIDIOutServicePrepare(int32_t StoredPosition);
 void SystemMIDIOutServiceStart();
 void SystemMIDIOutServiceStop();

@@ -7,6 +7,7 @@
 
 #include <malloc.h>
 
+#include "midi/FluidSynthLibrary.h"
 #include "midi/MIDIOutService.h"
 #include "midi/SoundSystemRoutines.h"
 
@@ -41,13 +42,13 @@ void ReportFluidSynthError(int, const char* Message, void*)
 
 // FluidSynth's warnings and notes would fill the console of every user; its
 // errors stay on the standard error stream.
-void QuietFluidSynthLog()
+void QuietFluidSynthLog(const TFluidSynthLibrary& Fluid)
 {
-    fluid_set_log_function(FLUID_PANIC, ReportFluidSynthError, nullptr);
-    fluid_set_log_function(FLUID_ERR, ReportFluidSynthError, nullptr);
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+    Fluid.SetLogFunction(FLUID_PANIC, ReportFluidSynthError, nullptr);
+    Fluid.SetLogFunction(FLUID_ERR, ReportFluidSynthError, nullptr);
+    Fluid.SetLogFunction(FLUID_WARN, nullptr, nullptr);
+    Fluid.SetLogFunction(FLUID_INFO, nullptr, nullptr);
+    Fluid.SetLogFunction(FLUID_DBG, nullptr, nullptr);
 }
 
 }
@@ -63,8 +64,11 @@ uint32_t TSynthesizerPort::Open(const std::string& SoundFont, const std::vector<
     std::error_code Error;
     if (!std::filesystem::is_regular_file(SoundFont, Error))
         return MMSYSERR_BADDEVICEID;
-    QuietFluidSynthLog();
-    if (!fluid_is_soundfont(SoundFont.c_str()))
+    Fluid = FluidSynthLibrary();
+    if (Fluid == nullptr)
+        return MMSYSERR_NODRIVER;
+    QuietFluidSynthLog(*Fluid);
+    if (!Fluid->IsSoundFont(SoundFont.c_str()))
         return MMSYSERR_INVALPARAM;
 
     if (!StartAudio(AudioDrivers)) {
@@ -112,18 +116,18 @@ bool TSynthesizerPort::StartAudio(const std::vector<std::string>& AudioDrivers)
 
 bool TSynthesizerPort::StartSynth(double SampleRate)
 {
-    Settings = new_fluid_settings();
+    Settings = Fluid->NewSettings();
     if (Settings == nullptr)
         return false;
-    fluid_settings_setnum(Settings, "synth.sample-rate", SampleRate);
-    fluid_settings_setnum(Settings, "synth.gain", Gain);
-    fluid_settings_setint(Settings, "synth.polyphony", Polyphony);
+    Fluid->SetNumber(Settings, "synth.sample-rate", SampleRate);
+    Fluid->SetNumber(Settings, "synth.gain", Gain);
+    Fluid->SetInteger(Settings, "synth.polyphony", Polyphony);
     // Only the samples of the instruments chosen on some channel stay in
     // memory (the piano and the drum kit: under 1 MiB of the 6 MiB of a
     // General MIDI SoundFont); the others are read when an instrument is
     // chosen.
-    fluid_settings_setint(Settings, "synth.dynamic-sample-loading", 1);
-    Synth = new_fluid_synth(Settings);
+    Fluid->SetInteger(Settings, "synth.dynamic-sample-loading", 1);
+    Synth = Fluid->NewSynth(Settings);
     if (Synth == nullptr)
         return false;
     Limiter = TLimiter{Ceiling, 0, static_cast<int>(HoldSeconds * SampleRate),
@@ -133,7 +137,7 @@ bool TSynthesizerPort::StartSynth(double SampleRate)
 
 void TSynthesizerPort::LoadSoundFont(const std::string& SoundFont)
 {
-    const bool Loaded = fluid_synth_sfload(Synth, SoundFont.c_str(), 1) != FLUID_FAILED;
+    const bool Loaded = Fluid->LoadSoundFont(Synth, SoundFont.c_str(), 1) != FLUID_FAILED;
     // What reading the SoundFont needed only while reading goes back to the
     // system (some MiB the allocator would otherwise keep).
     malloc_trim(0);
@@ -178,16 +182,16 @@ void TSynthesizerPort::Play(const TShortMessageBytes& Message)
     const int Data2 = Message.Bytes[2];
     switch (Message.Bytes[0] & 0xF0) {
     case 0x80:
-        fluid_synth_noteoff(Synth, Channel, Data1);
+        Fluid->NoteOff(Synth, Channel, Data1);
         break;
     case 0x90:
-        fluid_synth_noteon(Synth, Channel, Data1, Data2);
+        Fluid->NoteOn(Synth, Channel, Data1, Data2);
         break;
     case 0xB0:
-        fluid_synth_cc(Synth, Channel, Data1, Data2);
+        Fluid->ControlChange(Synth, Channel, Data1, Data2);
         break;
     case 0xC0:
-        fluid_synth_program_change(Synth, Channel, Data1);
+        Fluid->ProgramChange(Synth, Channel, Data1);
         break;
     default:
         break;
@@ -203,9 +207,9 @@ uint32_t TSynthesizerPort::Close()
     Output.reset();
     Rendered = nullptr;
     if (Synth != nullptr)
-        delete_fluid_synth(Synth);
+        Fluid->DeleteSynth(Synth);
     if (Settings != nullptr)
-        delete_fluid_settings(Settings);
+        Fluid->DeleteSettings(Settings);
     Synth = nullptr;
     Settings = nullptr;
     DriverName.clear();
@@ -227,7 +231,7 @@ void TSynthesizerPort::Render(float* Left, float* Right, int Frames)
 
 void TSynthesizerPort::RenderAudio(float* Left, float* Right, int Frames, int Stride)
 {
-    fluid_synth_write_float(Synth, Frames, Left, 0, Stride, Right, 0, Stride);
+    Fluid->WriteFloat(Synth, Frames, Left, 0, Stride, Right, 0, Stride);
     Limiter.Apply(Left, Right, Frames, Stride);
 }
 

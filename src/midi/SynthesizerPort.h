@@ -12,6 +12,7 @@
 
 #include "core/MIDIMessageRoutines.h"
 #include "midi/AudioOutput.h"
+#include "midi/FluidSynthLibrary.h"
 
 // The name the built-in synthesizer has among the output devices.
 inline constexpr const char* SynthesizerName = "Klavora Synthesizer";
@@ -81,6 +82,8 @@ private:
     void Play(const TShortMessageBytes& Message);
     void RenderAudio(float* Left, float* Right, int Frames, int Stride) override;
 
+    // FluidSynth's functions, from the first open on.
+    const TFluidSynthLibrary* Fluid = nullptr;
     fluid_settings_t* Settings = nullptr;
     fluid_synth_t* Synth = nullptr;
     std::unique_ptr<TAudioOutput> Output;

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -193,4 +195,24 @@ TEST_F(EndToEndTest, AJACKServerThatDiedLeavesAChangeOfDeviceAndTheStopUnharmed)
     kill(Program, SIGTERM);
     EXPECT_EQ(Stopped(), 0);
     EXPECT_EQ(Folder.Read("Klavora.log"), "");
+}
+
+// FluidSynth, and the many libraries it brings, load for the synthesizer only.
+TEST_F(EndToEndTest, FluidSynthLoadsOnlyWhenTheStoredDeviceOpensTheSynthesizer)
+{
+    const auto LoadsFluidSynth = [this] {
+        std::ifstream Maps("/proc/" + std::to_string(Program) + "/maps");
+        const std::string Text((std::istreambuf_iterator<char>(Maps)), std::istreambuf_iterator<char>());
+        return Text.find("libfluidsynth") != std::string::npos;
+    };
+    ASSERT_FALSE(StartOnTheReceiver().empty()) << "no window appeared";
+    EXPECT_FALSE(LoadsFluidSynth());
+    kill(Program, SIGTERM);
+    EXPECT_EQ(Stopped(), 0);
+
+    Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=0\n");
+    ASSERT_FALSE(Start().empty()) << "no window appeared";
+    EXPECT_TRUE(LoadsFluidSynth());
+    kill(Program, SIGTERM);
+    EXPECT_EQ(Stopped(), 0);
 }

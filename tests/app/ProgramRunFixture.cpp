@@ -80,8 +80,10 @@ TVirtualDisplay::TVirtualDisplay(bool WithWindowManager)
     if (Server == 0) {
         close(Pipe[0]);
         const std::string Fd = std::to_string(Pipe[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-nolisten", "tcp", "-screen", "0", "1280x1024x24",
-               static_cast<char*>(nullptr));
+        // Without -noreset the server resets whenever its last client leaves,
+        // and a program that connects meanwhile finds no display.
+        execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
+               "1280x1024x24", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(Pipe[1]);

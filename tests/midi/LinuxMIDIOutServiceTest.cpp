@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <thread>
+#include <utility>
 
 #include "ErrorRecorder.h"
 #include "TemporaryFolder.h"
@@ -150,7 +152,7 @@ TEST_F(LinuxMIDIOutServiceTest, StartInstallsTheServiceWithTheSoundFontBesideThe
 TEST_F(LinuxMIDIOutServiceTest, AStartedSynthesizerServesTheFirstOpenOfItsSoundFontOnly)
 {
     ASSERT_FALSE(SoundFont.empty());
-    Service.PrestartSynthesizer(SoundFont);
+    std::jthread Start(Service.SynthesizerStart(SoundFont));
     Service.Enumerate(SoundFont, AbsentPorts);
     HMIDIOUT Handle = 0;
     ASSERT_EQ(Service.Open(Handle, MIDI_MAPPER), MMSYSERR_NOERROR);
@@ -161,7 +163,7 @@ TEST_F(LinuxMIDIOutServiceTest, AStartedSynthesizerServesTheFirstOpenOfItsSoundF
     EXPECT_EQ(Service.Close(Handle), MMSYSERR_NOERROR);
 
     // A first open of another device stops it; the synthesizer then starts afresh.
-    Service.PrestartSynthesizer(SoundFont);
+    std::jthread Again(Service.SynthesizerStart(SoundFont));
     EXPECT_EQ(Service.Open(Handle, 1), MMSYSERR_BADDEVICEID);
     ASSERT_EQ(Service.Open(Handle, 0), MMSYSERR_NOERROR);
     EXPECT_NE(Service.Synthesizer(Handle), nullptr);
@@ -172,11 +174,46 @@ TEST_F(LinuxMIDIOutServiceTest, AStartedSynthesizerThatFailedAnswersTheFirstOpen
 {
     TTemporaryFolder Folder;
     Folder.Write("Broken.sf2", "not a SoundFont");
-    Service.PrestartSynthesizer(Folder / "Broken.sf2");
+    std::jthread Start(Service.SynthesizerStart(Folder / "Broken.sf2"));
     Service.Enumerate(Folder / "Broken.sf2", {});
     HMIDIOUT Handle = 0;
     EXPECT_EQ(Service.Open(Handle, MIDI_MAPPER), MMSYSERR_INVALPARAM);
     EXPECT_EQ(Handle, 0u);
-    Service.PrestartSynthesizer(SoundFont);
+    std::jthread Again(Service.SynthesizerStart(SoundFont));
     Service.Clear();
+}
+
+TEST_F(LinuxMIDIOutServiceTest, AStartDroppedUnrunLeavesTheFirstOpenToStartTheSynthesizer)
+{
+    ASSERT_FALSE(SoundFont.empty());
+    Service.SynthesizerStart(SoundFont);
+    Service.Enumerate(SoundFont, {});
+    HMIDIOUT Handle = 0;
+    ASSERT_EQ(Service.Open(Handle, MIDI_MAPPER), MMSYSERR_NOERROR);
+    EXPECT_NE(Service.Synthesizer(Handle), nullptr);
+    EXPECT_EQ(Service.Close(Handle), MMSYSERR_NOERROR);
+}
+
+// An early start plays through audio that never opens, the open that follows
+// renders only: what the mapper's open answers tells which synthesizer it got.
+TEST_F(LinuxMIDIOutServiceTest, TheSynthesizerStartsEarlyOnlyWhenTheStoredPositionOpensIt)
+{
+    ASSERT_FALSE(SoundFont.empty());
+    TTemporaryProgramFolder Folder;
+    std::vector<std::pair<int32_t, uint32_t>> Answers;
+    for (int32_t Position : {-1, 0, 1, 2, 7}) {
+        LinuxMIDIOutService.AudioDrivers = {"absent"};
+        LinuxMIDIOutServicePrepare(Position);
+        LinuxMIDIOutService.AudioDrivers.clear();
+        LinuxMIDIOutServiceStart();
+        HMIDIOUT Handle = 0;
+        Answers.emplace_back(Position, LinuxMIDIOutService.Open(Handle, MIDI_MAPPER));
+        LinuxMIDIOutServiceStop();
+    }
+    LinuxMIDIOutService.AudioDrivers = SynthesizerAudioDrivers;
+    EXPECT_EQ(Answers, (std::vector<std::pair<int32_t, uint32_t>>{{-1, MMSYSERR_ALLOCATED},
+                                                                  {0, MMSYSERR_ALLOCATED},
+                                                                  {1, MMSYSERR_ALLOCATED},
+                                                                  {2, MMSYSERR_NOERROR},
+                                                                  {7, MMSYSERR_NOERROR}}));
 }
