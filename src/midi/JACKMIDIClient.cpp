@@ -64,11 +64,18 @@ int TJACKMIDIClient::Process(jack_nframes_t Frames, void* Client)
         jack_midi_clear_buffer(Buffer);
         if (!Output.Playing.load(std::memory_order_acquire))
             continue;
-        // A receiver that went took its connections with it.
-        if (jack_port_connected(Output.Port) > 0)
+        if (jack_port_connected(Output.Port) > 0) {
             Output.Link.store(TLink::Connected, std::memory_order_release);
-        else if (Output.Link.load(std::memory_order_acquire) == TLink::Connected)
-            Output.Link.store(TLink::Lost, std::memory_order_release);
+        } else {
+            // A connection not yet in this cycle's graph keeps its queue for
+            // the cycle that has it; a receiver that went took its
+            // connections with it, and what was queued for it is dropped.
+            if (Output.Link.load(std::memory_order_acquire) == TLink::Connected)
+                Output.Link.store(TLink::Lost, std::memory_order_release);
+            if (Output.Link.load(std::memory_order_acquire) == TLink::Lost)
+                jack_ringbuffer_read_advance(Output.Queue, jack_ringbuffer_read_space(Output.Queue));
+            continue;
+        }
         // What does not fit this cycle goes in the next, in order.
         jack_midi_data_t Message[QueuedSize];
         while (jack_ringbuffer_peek(Output.Queue, reinterpret_cast<char*>(Message), QueuedSize) == QueuedSize &&
@@ -148,10 +155,9 @@ uint32_t TJACKMIDIClient::Send(int Output, const TShortMessageBytes& Message)
     TOutput& Chosen = Outputs[static_cast<size_t>(Output)];
     if (Gone())
         return MMSYSERR_INVALHANDLE;
-    // Outside the process cycle, libjack waits for a pending change of the
-    // connections to take effect: only until a cycle has seen this one.
-    const TLink Link = Chosen.Link.load(std::memory_order_acquire);
-    if (Link == TLink::Lost || (Link == TLink::Connecting && jack_port_connected(Chosen.Port) <= 0))
+    // A connection that a busy server has not yet taken into its graph
+    // queues what is sent until the first cycle that has it.
+    if (Chosen.Link.load(std::memory_order_acquire) == TLink::Lost)
         return MMSYSERR_INVALHANDLE;
     if (jack_ringbuffer_write_space(Chosen.Queue) < QueuedSize)
         return MIDIERR_NOTREADY;
