@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 #include "app/DisplayOpeningRoutines.h"
 #include "app/StopSignalRoutines.h"
@@ -61,13 +63,17 @@ void ConnectHelpMenu()
 }
 
 // The program's icon at every size it was rendered at, for the window's frame
-// and the task bar.
+// and the task bar. They are read as the PNG files they are: a file whose
+// format is left to guess first loads every image format plug-in to ask it.
 QIcon ProgramIcon()
 {
     QIcon Icon;
     const QDir Icons(QStringLiteral(":/icons"));
-    for (const QString& Name : Icons.entryList(QDir::Files))
-        Icon.addFile(Icons.filePath(Name));
+    for (const QString& Name : Icons.entryList(QDir::Files)) {
+        QImageReader Reader(Icons.filePath(Name), "png");
+        Reader.setAutoDetectImageFormat(false);
+        Icon.addPixmap(QPixmap::fromImage(Reader.read()));
+    }
     return Icon;
 }
 
