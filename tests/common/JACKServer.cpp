@@ -1,5 +1,6 @@
 #include "JACKServer.h"
 
+#include <execinfo.h>
 #include <fcntl.h>
 #include <jack/jack.h>
 #include <signal.h>
@@ -9,8 +10,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -21,6 +25,53 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr const char* LockPath = "/tmp/klavora-jack-server.lock";
+
+// Each test program has a server name of its own unless it was given one, so
+// that a server that a crashed program left behind stands in no one's way.
+void ChooseServerName()
+{
+    if (std::getenv("JACK_DEFAULT_SERVER") == nullptr)
+        setenv("JACK_DEFAULT_SERVER", ("klavora-test-" + std::to_string(getpid())).c_str(), 1);
+}
+
+// A test that crashes in a JACK client prints where, as CI keeps only its
+// output.
+void PrintBacktrace(int Signal)
+{
+    void* Frames[64];
+    const int Count = backtrace(Frames, 64);
+    const char Heading[] = "\nCrashed; the stack, innermost first:\n";
+    [[maybe_unused]] const ssize_t Written = write(STDERR_FILENO, Heading, sizeof Heading - 1);
+    backtrace_symbols_fd(Frames, Count, STDERR_FILENO);
+    signal(Signal, SIG_DFL);
+    raise(Signal);
+}
+
+// A handler already there, a sanitizer's, says more and stays.
+void ReportCrashes()
+{
+    for (const int Signal : {SIGSEGV, SIGBUS, SIGABRT}) {
+        struct sigaction Current {};
+        if (sigaction(Signal, nullptr, &Current) == 0 && Current.sa_handler == SIG_DFL)
+            signal(Signal, PrintBacktrace);
+    }
+}
+
+// What the server wrote last, for the reason it stopped.
+std::string LastLines(const std::string& Path)
+{
+    std::ifstream File(Path);
+    std::deque<std::string> Lines;
+    for (std::string Line; std::getline(File, Line);) {
+        Lines.push_back(Line);
+        if (Lines.size() > 5)
+            Lines.pop_front();
+    }
+    std::string Text;
+    for (const std::string& Line : Lines)
+        Text += "\n  " + Line;
+    return Text;
+}
 
 // Waits up to Limit for the child to end; whether it did.
 bool Reaped(pid_t Child, std::chrono::milliseconds Limit)
@@ -63,6 +114,9 @@ TJACKServer::TJACKServer()
         Problem = "cannot take the lock file " + std::string(LockPath);
         return;
     }
+    ChooseServerName();
+    ReportCrashes();
+    LogPath = "/tmp/klavora-jackd-" + std::to_string(getpid()) + ".log";
     if (!JACKServerRuns())
         Start();
 }
@@ -70,6 +124,7 @@ TJACKServer::TJACKServer()
 TJACKServer::~TJACKServer()
 {
     Stop();
+    std::remove(LogPath.c_str());
     if (LockFile >= 0)
         close(LockFile);
 }
@@ -103,12 +158,14 @@ void TJACKServer::Start()
         if (getppid() != Parent)
             _exit(1);
         const int Null = open("/dev/null", O_RDWR);
+        const int Log = open(LogPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(Null, STDIN_FILENO);
-        dup2(Null, STDOUT_FILENO);
-        dup2(Null, STDERR_FILENO);
+        dup2(Log, STDOUT_FILENO);
+        dup2(Log, STDERR_FILENO);
         // Real-time scheduling where the system grants it, as musicians run
         // JACK; the server falls back to normal scheduling by itself.
-        execlp("jackd", "jackd", "-d", "dummy", "-r", "48000", "-p", "256", static_cast<char*>(nullptr));
+        execlp("jackd", "jackd", "-n", std::getenv("JACK_DEFAULT_SERVER"), "-d", "dummy", "-r", "48000", "-p", "256",
+               static_cast<char*>(nullptr));
         _exit(127);
     }
     const auto Deadline = std::chrono::steady_clock::now() + 10s;
@@ -117,7 +174,7 @@ void TJACKServer::Start()
             return;
         if (waitpid(Started, nullptr, WNOHANG) == Started) {
             Started = 0;
-            Problem = "jackd stopped right after it started";
+            Problem = "jackd stopped right after it started:" + LastLines(LogPath);
             return;
         }
         std::this_thread::sleep_for(20ms);

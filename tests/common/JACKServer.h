@@ -4,10 +4,11 @@
 #include <sys/types.h>
 
 // A JACK server for tests and benchmarks, on the dummy driver at 48 kHz with
-// 256-frame periods. It uses a server that already runs, or starts its own
-// and stops it when it goes (and, should the test program die, the server
-// goes with it). Programs that use it take turns through a lock file, so a
-// server started by one is never stopped under another.
+// 256-frame periods, named after the test program unless JACK_DEFAULT_SERVER
+// names one. It uses a server of that name that already runs, or starts its
+// own and stops it when it goes (and, should the test program die, the server
+// goes with it). Programs that use it take turns through a lock file, so that
+// timing tests never share the machine with another server's cycles.
 class TJACKServer {
 public:
     TJACKServer();
@@ -29,6 +30,8 @@ private:
 
     int LockFile = -1;
     pid_t Started = 0;
+    // Where the server writes what it says.
+    std::string LogPath;
 };
 
 // Whether the jackd program is installed.
