@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 
+#include "CalibratedSoundFont.h"
 #include "ProgramRunFixture.h"
 #include "PulseAudioServer.h"
 
@@ -27,6 +29,8 @@ protected:
         ASSERT_TRUE(Sound.Runs()) << Sound.Problem;
         ASSERT_FALSE(Display.Name.empty()) << "Xvfb did not start";
         CopyProgram(Folder.Path());
+        // A SoundFont beside the program is the one it plays.
+        std::filesystem::create_symlink(CalibratedSoundFont[0], Folder / "TimGM6mb.sf2");
     }
 
     // A JACK server of that name never runs: the program finds none.

@@ -25,13 +25,20 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr const char* LockPath = "/tmp/klavora-jack-server.lock";
+const std::string StoppedAtOnce = "jackd stopped right after it started:";
 
-// Each test program has a server name of its own unless it was given one, so
-// that a server that a crashed program left behind stands in no one's way.
-void ChooseServerName()
+// The names the tests' servers take, in turn. A server whose program died
+// before it could wait for it stays a zombie where nothing reaps orphans, and
+// JACK then holds its name as taken and one of its few server slots as used:
+// the next name stands in, and reusing the same few names lets JACK reclaim
+// the slots of servers that did end.
+constexpr int ServerNames = 4;
+// Whether JACK_DEFAULT_SERVER is one of those names rather than the caller's.
+bool NamedHere = false;
+
+std::string ServerName(int Turn)
 {
-    if (std::getenv("JACK_DEFAULT_SERVER") == nullptr)
-        setenv("JACK_DEFAULT_SERVER", ("klavora-test-" + std::to_string(getpid())).c_str(), 1);
+    return "klavora-test-" + std::to_string(Turn);
 }
 
 // A test that crashes in a JACK client prints where, as CI keeps only its
@@ -114,7 +121,10 @@ TJACKServer::TJACKServer()
         Problem = "cannot take the lock file " + std::string(LockPath);
         return;
     }
-    ChooseServerName();
+    if (std::getenv("JACK_DEFAULT_SERVER") == nullptr) {
+        setenv("JACK_DEFAULT_SERVER", ServerName(1).c_str(), 1);
+        NamedHere = true;
+    }
     ReportCrashes();
     LogPath = "/tmp/klavora-jackd-" + std::to_string(getpid()) + ".log";
     if (!JACKServerRuns())
@@ -141,11 +151,20 @@ bool TJACKServer::Kill()
 
 void TJACKServer::Start()
 {
-    Problem.clear();
     if (!JACKServerInstalled()) {
         Problem = "jackd is not installed";
         return;
     }
+    StartNamed();
+    for (int Turn = 1; NamedHere && Turn <= ServerNames && !Runs() && Problem.rfind(StoppedAtOnce, 0) == 0; ++Turn) {
+        setenv("JACK_DEFAULT_SERVER", ServerName(Turn).c_str(), 1);
+        StartNamed();
+    }
+}
+
+void TJACKServer::StartNamed()
+{
+    Problem.clear();
     const pid_t Parent = getpid();
     Started = fork();
     if (Started < 0) {
@@ -174,7 +193,7 @@ void TJACKServer::Start()
             return;
         if (waitpid(Started, nullptr, WNOHANG) == Started) {
             Started = 0;
-            Problem = "jackd stopped right after it started:" + LastLines(LogPath);
+            Problem = StoppedAtOnce + LastLines(LogPath);
             return;
         }
         std::this_thread::sleep_for(20ms);

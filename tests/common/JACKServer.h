@@ -4,10 +4,10 @@
 #include <sys/types.h>
 
 // A JACK server for tests and benchmarks, on the dummy driver at 48 kHz with
-// 256-frame periods, named after the test program unless JACK_DEFAULT_SERVER
-// names one. It uses a server of that name that already runs, or starts its
-// own and stops it when it goes (and, should the test program die, the server
-// goes with it). Programs that use it take turns through a lock file, so that
+// 256-frame periods, under JACK_DEFAULT_SERVER when the caller set it and
+// otherwise under one of a few test names, which it sets. It uses a server of
+// that name that already runs, or starts its own and stops it when it goes
+// (and, should the test program die, the server goes with it). Programs that use it take turns through a lock file, so that
 // timing tests never share the machine with another server's cycles.
 class TJACKServer {
 public:
@@ -26,6 +26,8 @@ public:
     void Start();
 
 private:
+    // Starts jackd under the name JACK_DEFAULT_SERVER holds.
+    void StartNamed();
     void Stop();
 
     int LockFile = -1;

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "CalibratedSoundFont.h"
 #include "ErrorRecorder.h"
 #include "JACKServer.h"
 #include "JACKSoundRecorder.h"
@@ -33,7 +34,7 @@ public:
     explicit TSynthesizerDevice(const std::string& AudioDriver)
     {
         Service.AudioDrivers = {AudioDriver};
-        Service.Enumerate(FindSoundFont("/nonexistent/"), {});
+        Service.Enumerate(FindSoundFont("/nonexistent/", CalibratedSoundFont), {});
         SetMIDIOutService(&Service);
         Device.Open(1, 0);
     }

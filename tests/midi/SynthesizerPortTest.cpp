@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "CalibratedSoundFont.h"
 #include "ErrorRecorder.h"
 #include "SoundMeasures.h"
 #include "TemporaryFolder.h"
@@ -76,7 +77,7 @@ class SynthesizerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        SoundFont = FindSoundFont(Empty.Path());
+        SoundFont = FindSoundFont(Empty.Path(), CalibratedSoundFont);
         ASSERT_FALSE(SoundFont.empty()) << "scripts/setup installs the timgm6mb-soundfont package";
         Service.AudioDrivers.clear();
         Service.Enumerate(SoundFont, {});
