@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 
 #include <malloc.h>
 
@@ -139,8 +140,15 @@ void TSynthesizerPort::LoadSoundFont(const std::string& SoundFont)
 {
     const bool Loaded = Fluid->LoadSoundFont(Synth, SoundFont.c_str(), 1) != FLUID_FAILED;
     // What reading the SoundFont needed only while reading goes back to the
-    // system (some MiB the allocator would otherwise keep).
-    malloc_trim(0);
+    // system (some MiB the allocator would otherwise keep). Two loads trim in
+    // turn: where glibc's allocator is not the one in use (under
+    // AddressSanitizer) the first trim starts it, which two threads must not
+    // do at once.
+    {
+        static std::mutex TrimMutex;
+        std::lock_guard Trimming(TrimMutex);
+        malloc_trim(0);
+    }
     std::lock_guard Lock(LoadMutex);
     if (Loaded && !Waiting.empty()) {
         for (const TShortMessageBytes& Message : Waiting)
