@@ -14,7 +14,7 @@
 #include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ProgramFolderRoutines.h"
-#include "ui/KlavoraForm.h"
+#include "ui/qt/KlavoraForm.h"
 
 // The Z key pressed and released in the main window, from the key event the
 // platform delivers to the two messages handed to the MIDI service: key

@@ -9,58 +9,17 @@
 #include "app/DisplayOpeningRoutines.h"
 #include "app/StopSignalRoutines.h"
 #include "config/KlavoraConfigRoutines.h"
-#include "config/MIDIKeymappingRoutines.h"
-#include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIOutService.h"
-#include "midi/MIDIDevicesRoutines.h"
-#include "support/LogFileRoutines.h"
 #include "support/ProgramFolderRoutines.h"
-#include "support/VCLRoutines.h"
-#include "ui/AboutRoutines.h"
+#include "ui/qt/AboutRoutines.h"
 #include "ui/ErrorBoxRoutines.h"
-#include "ui/KlavoraForm.h"
-#include "ui/ShellOpenerRoutines.h"
-#include "ui/SplashScreenRoutines.h"
+#include "ui/qt/ErrorBox.h"
+#include "ui/qt/KlavoraApplication.h"
+#include "ui/qt/KlavoraForm.h"
+#include "ui/qt/ShellOpenerRoutines.h"
+#include "ui/qt/SplashScreenRoutines.h"
 
 namespace {
-
-void StartModules(TMIDIServiceChoice MIDIService)
-{
-    LogFileStart();
-    ErrorBoxStart();
-    InstallShellOpener();
-    KlavoraConfigStart();
-    MIDIKeymappingStart();
-    if (MIDIService == TMIDIServiceChoice::System)
-        SystemMIDIOutServiceStart();
-    MIDIDevicesStart();
-    MIDIPianoStart();
-}
-
-void StopModules(TMIDIServiceChoice MIDIService)
-{
-    MIDIPianoStop();
-    MIDIDevicesStop();
-    if (MIDIService == TMIDIServiceChoice::System)
-        SystemMIDIOutServiceStop();
-    MIDIKeymappingStop();
-    KlavoraConfigStop();
-    ErrorBoxStop();
-    LogFileStop();
-}
-
-void ShowAbout()
-{
-    PlaceOver(*About, *Form1);
-    About->exec();
-}
-
-void ConnectHelpMenu()
-{
-    QObject::connect(Form1, &TForm1::Help1Click, [] { ShellOpenIn(DataFolder(), "Readme.txt"); });
-    QObject::connect(Form1, &TForm1::ProductHomepage1Click, [] { ShellOpen(HomePageAddress); });
-    QObject::connect(Form1, &TForm1::About1Click, ShowAbout);
-}
 
 // The program's icon at every size it was rendered at, for the window's frame
 // and the task bar. They are read as the PNG files they are: a file whose
@@ -94,7 +53,6 @@ int RunWindows(const std::function<void()>& Shown)
     Form1 = new TForm1;
     // Once the window closes the program is stopping: no box may hold it up.
     QObject::connect(Form1, &TForm1::Closing, EndErrorBoxes);
-    ConnectHelpMenu();
     About = new TAbout;
     About->ProgramName->setText(QString::fromLatin1(ProgramCaption));
     SplashScreen->hide();
@@ -130,7 +88,8 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     SplashScreen->show();
     SplashScreen->PaintNow();
     QGuiApplication::setWindowIcon(ProgramIcon());
-    StartModules(MIDIService);
+    InstallShellOpener();
+    StartModules(QtErrorBox, MIDIService);
 
     // A stop signal during a start-up box skips the windows: the modules
     // still stop in order and the log is written.

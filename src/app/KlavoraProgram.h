@@ -2,9 +2,7 @@
 
 #include <functional>
 
-// How the program reaches the MIDI output service: the system's own, or the
-// one already installed (tests install a recording service).
-enum class TMIDIServiceChoice { System, Installed };
+#include "app/ModuleOrderRoutines.h"
 
 // The whole program: starts the modules in order, shows the splash, creates
 // the windows, runs the message loop and stops everything in reverse order.

@@ -1,43 +1,27 @@
 #include "ui/ErrorBoxRoutines.h"
 
 #include <deque>
-#include <exception>
-
-#include <QMessageBox>
 
 #include "support/ErrorRoutines.h"
 
 namespace {
 
+TModalErrorBox* ModalBox = nullptr;
 bool Stopping = false;
-QMessageBox* OpenBox = nullptr;
+bool BoxUp = false;
 std::deque<std::string> WaitingMessages;
 std::function<void()> BoxesClosed;
 TErrorPresenter ReplacedPresenter;
 
-// The splash window stays on top of every window: a box under it would wait
-// unseen for an answer.
-void HideSplashWindows()
-{
-    for (QWidget* Window : QApplication::topLevelWidgets())
-        if (Window->windowType() == Qt::SplashScreen && Window->isVisible())
-            Window->hide();
-}
-
 void ShowOneBox(const std::string& Message)
 {
-    if (Stopping) {
+    if (Stopping || ModalBox == nullptr) {
         PrintError(Message);
         return;
     }
-    HideSplashWindows();
-    QMessageBox Box(QMessageBox::NoIcon, QString::fromLatin1(ErrorCaption), QString::fromUtf8(Message),
-                    QMessageBox::Ok, QApplication::activeWindow());
-    // The text is shown as it is, never read as markup.
-    Box.setTextFormat(Qt::PlainText);
-    OpenBox = &Box;
-    Box.exec();
-    OpenBox = nullptr;
+    BoxUp = true;
+    ModalBox->Run(Message);
+    BoxUp = false;
 }
 
 }
@@ -60,7 +44,7 @@ void ShowErrorBox(const std::string& Message)
 
 bool ErrorBoxShowing()
 {
-    return OpenBox != nullptr;
+    return BoxUp;
 }
 
 void SetErrorBoxesClosedHandler(std::function<void()> Handler)
@@ -71,12 +55,13 @@ void SetErrorBoxesClosedHandler(std::function<void()> Handler)
 void EndErrorBoxes()
 {
     Stopping = true;
-    if (OpenBox != nullptr)
-        OpenBox->done(QMessageBox::Ok);
+    if (BoxUp)
+        ModalBox->Close();
 }
 
-void ErrorBoxStart()
+void ErrorBoxStart(TModalErrorBox& Box)
 {
+    ModalBox = &Box;
     Stopping = false;
     ReplacedPresenter = SetErrorPresenter(ShowErrorBox);
 }
@@ -84,19 +69,5 @@ void ErrorBoxStart()
 void ErrorBoxStop()
 {
     SetErrorPresenter(std::move(ReplacedPresenter));
-}
-
-TKlavoraApplication::TKlavoraApplication(int& Argc, char** Argv)
-    : QApplication(Argc, Argv)
-{
-}
-
-bool TKlavoraApplication::notify(QObject* Receiver, QEvent* Event)
-{
-    try {
-        return QApplication::notify(Receiver, Event);
-    } catch (const std::exception& Error) {
-        ShowError(Error.what());
-    }
-    return false;
+    ModalBox = nullptr;
 }

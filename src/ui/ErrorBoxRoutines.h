@@ -3,8 +3,6 @@
 #include <functional>
 #include <string>
 
-#include <QApplication>
-
 // The modal "Application Error" box: the message exactly as passed, one OK
 // button, no icon, owned by the active window, never hidden: a splash window
 // standing on top of everything goes before a box shows. A message raised
@@ -25,17 +23,19 @@ void SetErrorBoxesClosedHandler(std::function<void()> Handler);
 // message goes to the standard error stream.
 void EndErrorBoxes();
 
-// Start step: makes ShowErrorBox the presenter of every ShowError. Stop step:
-// restores the presenter it replaced.
-void ErrorBoxStart();
-void ErrorBoxStop();
-
-// The application object. An error that escapes any event handler (such as a
-// settings file that cannot be written) is shown in the error box, and the
-// program goes on.
-class TKlavoraApplication : public QApplication {
+// The modal box of the window toolkit in use, one for each toolkit.
+class TModalErrorBox {
 public:
-    TKlavoraApplication(int& Argc, char** Argv);
+    // Shows one box with the message and returns once it is dismissed or closed.
+    virtual void Run(const std::string& Message) = 0;
+    // Closes the box that is up.
+    virtual void Close() = 0;
 
-    bool notify(QObject* Receiver, QEvent* Event) override;
+protected:
+    ~TModalErrorBox() = default;
 };
+
+// Start step: makes ShowErrorBox, with its boxes shown by Box, the presenter
+// of every ShowError. Stop step: restores the presenter it replaced.
+void ErrorBoxStart(TModalErrorBox& Box);
+void ErrorBoxStop();

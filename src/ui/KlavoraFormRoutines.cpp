@@ -1,62 +1,25 @@
 #include "ui/KlavoraFormRoutines.h"
 
-#include <QComboBox>
-#include <QGuiApplication>
-#include <QListView>
-#include <QPushButton>
-#include <QScreen>
-#include <QSignalBlocker>
-#include <QSlider>
+#include <algorithm>
+#include <utility>
 
 #include "config/KlavoraConfigRoutines.h"
 #include "config/MIDIPatchRoutines.h"
 #include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/RangeRoutines.h"
-#include "ui/KlavoraControls.h"
 
 namespace {
 
-constexpr int TickInterval = 8;
+constexpr int32_t TickFrequency = 8;
 
-// The program's text is UTF-8 on every platform, device names included.
-QString Text(const std::string& Value)
-{
-    return QString::fromUtf8(Value);
-}
-
-void SetTextColor(QPushButton* Button, const QColor& Color)
-{
-    QPalette Palette = Button->palette();
-    Palette.setColor(QPalette::ButtonText, Color);
-    Button->setPalette(Palette);
-}
-
-void SetBold(QPushButton* Button, bool Bold)
-{
-    QFont Font = Button->font();
-    Font.setBold(Bold);
-    Button->setFont(Font);
-}
-
-// Plain: no bold, italic, underline or strike-out.
-void ShowDimmed(QPushButton* Button)
-{
-    SetTextColor(Button, DimColor);
-    QFont Font = Button->font();
-    Font.setBold(false);
-    Font.setItalic(false);
-    Font.setUnderline(false);
-    Font.setStrikeOut(false);
-    Button->setFont(Font);
-}
-
-void ShowPedal(QPushButton* Button, bool On)
+// A pedal that is on keeps its font style; one that is off is plain.
+void ShowPedal(TFormButton& Button, bool On)
 {
     if (On)
-        SetTextColor(Button, Qt::black);
+        Button.SetCaption(BlackColor, Button.Bold());
     else
-        ShowDimmed(Button);
+        Button.SetCaption(DimColor, false);
 }
 
 using TPedalGetter = bool (TKeyboardConfig::*)() const;
@@ -64,7 +27,7 @@ using TPedalSetter = void (TKeyboardConfig::*)(bool);
 
 // Toggles a pedal unless PresentOnly, switches off the pedal it excludes (if
 // any) when it is on, and shows it.
-void PresentPedal(QPushButton* Button, bool PresentOnly, TPedalGetter Get, TPedalSetter Set, TPedalGetter GetExcluded,
+void PresentPedal(TFormButton& Button, bool PresentOnly, TPedalGetter Get, TPedalSetter Set, TPedalGetter GetExcluded,
                   TPedalSetter SetExcluded)
 {
     if (!PresentOnly)
@@ -75,59 +38,119 @@ void PresentPedal(QPushButton* Button, bool PresentOnly, TPedalGetter Get, TPeda
     ShowPedal(Button, On);
 }
 
-// A drop-down list that cannot be edited, whose items share one height.
-void MakeFixedList(QComboBox* List)
-{
-    List->setEditable(false);
-    if (auto* View = qobject_cast<QListView*>(List->view()))
-        View->setUniformItemSizes(true);
-}
-
-void FillList(QComboBox* List, const TStringList& Names)
-{
-    List->clear();
-    for (const std::string& Name : Names)
-        List->addItem(Text(Name));
-}
-
-// Selects the item at Index, or nothing when the list has no such item.
-void SelectItem(QComboBox* List, int32_t Index)
-{
-    List->setCurrentIndex(InRange(Index, 0, List->count() - 1) ? Index : -1);
-}
-
 int32_t StoredProgram()
 {
     return MIDIPatch.ProgramOf(KeyboardConfig.GetGroup(), KeyboardConfig.GetVoice());
 }
 
-void ShowVolumeHint(QSlider* Bar)
+void ShowVolumeHint(TFormTrackBar& Bar)
 {
-    Bar->setToolTip(QStringLiteral("Voice Volume: %1").arg(Bar->value()));
+    Bar.SetHint("Voice Volume: " + std::to_string(Bar.Position()));
 }
 
-void ShowVelocityHint(QSlider* Bar)
+void ShowVelocityHint(TFormTrackBar& Bar)
 {
-    Bar->setToolTip(QStringLiteral("Voice Velocity: %1").arg(Bar->value()));
+    Bar.SetHint("Voice Velocity: " + std::to_string(Bar.Position()));
 }
 
-void ShowChannelHint(QComboBox* List)
+void ShowChannelHint(TFormList& List)
 {
-    List->setToolTip(QStringLiteral("Controller Channel: %1").arg(List->currentIndex() + 1));
+    List.SetHint("Controller Channel: " + std::to_string(List.ItemIndex() + 1));
 }
 
-// A track bar's initial fill. Setting its range or position may raise its
-// change event, which runs the calling routine again while the bar is still
-// disabled: that nested call repeats this fill and writes nothing.
-void FillBar(QSlider* Bar, int32_t Minimum, int32_t Maximum, int32_t Position)
+// A track bar's initial fill: the range first, so that the position is
+// taken whole.
+void FillBar(TFormTrackBar& Bar, int32_t Minimum, int32_t Maximum, int32_t Position)
 {
-    Bar->setRange(Minimum, Maximum);
-    Bar->setTickPosition(QSlider::TicksBelow);
-    Bar->setTickInterval(TickInterval);
-    Bar->setValue(Position);
-    Bar->setEnabled(true);
+    Bar.SetRange(Minimum, Maximum);
+    Bar.SetFrequency(TickFrequency);
+    Bar.SetPosition(Position);
+    Bar.SetEnabled(true);
 }
 
+std::string ChannelCaption(int32_t Channel)
+{
+    return std::string(Channel < 10 ? "Ch:0" : "Ch:") + std::to_string(Channel);
+}
+
+}
+
+void TFormControlState::SetEnabled(bool Value)
+{
+    if (IsEnabled == Value)
+        return;
+    IsEnabled = Value;
+    View->ShowEnabled(Id, Value);
+}
+
+void TFormControlState::SetHint(const std::string& Text)
+{
+    if (HintText == Text)
+        return;
+    HintText = Text;
+    View->ShowHint(Id, Text);
+}
+
+void TFormList::SetItems(std::vector<std::string> Items)
+{
+    ItemTexts = std::move(Items);
+    Index = -1;
+    View->ShowItems(Id, ItemTexts);
+}
+
+void TFormList::SetItemIndex(int32_t Selected)
+{
+    Index = InRange(Selected, 0, Count() - 1) ? Selected : -1;
+    View->ShowItemIndex(Id, Index);
+}
+
+TFormTrackBar::TFormTrackBar(TFormView& View, TFormControl Id)
+    : TFormControlState(View, Id)
+{
+    IsEnabled = false;
+}
+
+void TFormTrackBar::SetRange(int32_t Min, int32_t Max)
+{
+    Minimum = Min;
+    Maximum = std::max(Min, Max);
+    Current = std::clamp(Current, Minimum, Maximum);
+    Show();
+}
+
+void TFormTrackBar::SetFrequency(int32_t Frequency)
+{
+    TickFrequency = Frequency;
+    Show();
+}
+
+void TFormTrackBar::SetPosition(int32_t Position)
+{
+    Current = std::clamp(Position, Minimum, Maximum);
+    Show();
+}
+
+void TFormTrackBar::Show()
+{
+    View->ShowTrackBar(Id, Minimum, Maximum, TickFrequency, Current);
+}
+
+void TFormButton::SetCaption(TColor NewColor, bool NewBold)
+{
+    if (Shown && Color == NewColor && IsBold == NewBold)
+        return;
+    Shown = true;
+    Color = NewColor;
+    IsBold = NewBold;
+    View->ShowCaption(Id, Color, IsBold);
+}
+
+void TFormKey::SetLit(bool On)
+{
+    if (IsLit == On)
+        return;
+    IsLit = On;
+    View->ShowLit(KeyOffset, On);
 }
 
 std::string NoteName(int32_t Note)
@@ -137,11 +160,6 @@ std::string NoteName(int32_t Note)
     const int32_t Octave = Note / 12;
     const char* Letter = Remainder >= 0 ? Letters[Remainder] : "?";
     return Letter + std::to_string(Octave);
-}
-
-int32_t PianoKeyOffset(const QObject& Key)
-{
-    return Key.objectName().mid(5).toInt();
 }
 
 void OpenDeviceAt(int32_t Position)
@@ -156,195 +174,176 @@ void CloseDeviceAt(int32_t Position)
         MIDIDevices.Items[Position].Close();
 }
 
-void PresentWindow(QWidget* Window)
+void PresentWindow(TFormView& Window)
 {
-    Window->setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    const QRect Controls = Window->childrenRect();
-    Window->setFixedSize(Controls.x() + Controls.width() + WindowBorderWidth,
-                         Controls.y() + Controls.height() + WindowBorderWidth);
-    if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
-        QRect Placed(QPoint(), Window->size());
-        Placed.moveCenter(Screen->availableGeometry().center());
-        Window->move(Placed.topLeft());
-    }
+    Window.PlaceWindow();
 }
 
-void PresentSoftButton(QPushButton* Button, bool PresentOnly)
+void PresentSoftButton(TFormButton& Button, bool PresentOnly)
 {
     PresentPedal(Button, PresentOnly, &TKeyboardConfig::GetSoft, &TKeyboardConfig::SetSoft, &TKeyboardConfig::GetAccent,
                  &TKeyboardConfig::SetAccent);
 }
 
-void PresentAccentButton(QPushButton* Button, bool PresentOnly)
+void PresentAccentButton(TFormButton& Button, bool PresentOnly)
 {
     PresentPedal(Button, PresentOnly, &TKeyboardConfig::GetAccent, &TKeyboardConfig::SetAccent,
                  &TKeyboardConfig::GetSoft, &TKeyboardConfig::SetSoft);
 }
 
-void PresentSustainButton(QPushButton* Button, bool PresentOnly)
+void PresentSustainButton(TFormButton& Button, bool PresentOnly)
 {
     PresentPedal(Button, PresentOnly, &TKeyboardConfig::GetSustain, &TKeyboardConfig::SetSustain, nullptr, nullptr);
 }
 
-void PresentVolumeBar(QSlider* Bar)
+void PresentVolumeBar(TFormTrackBar& Bar)
 {
-    if (Bar->isEnabled())
-        KeyboardConfig.SetVolume(Bar->value());
+    if (Bar.Enabled())
+        KeyboardConfig.SetVolume(Bar.Position());
     else
         FillBar(Bar, MinVolume, MaxVolume, KeyboardConfig.GetVolume());
     ShowVolumeHint(Bar);
 }
 
-void PresentVelocityBar(QSlider* Bar)
+void PresentVelocityBar(TFormTrackBar& Bar)
 {
-    if (Bar->isEnabled())
-        KeyboardConfig.SetFade(Bar->value());
+    if (Bar.Enabled())
+        KeyboardConfig.SetFade(Bar.Position());
     else
         FillBar(Bar, 0, 127, KeyboardConfig.GetFade());
     ShowVelocityHint(Bar);
 }
 
-void PresentGroupList(QComboBox* List, bool Initial)
+void PresentGroupList(TFormList& List, bool Initial)
 {
-    if (Initial) {
-        MakeFixedList(List);
-        FillList(List, MIDIPatch.GroupNames ? *MIDIPatch.GroupNames : TStringList());
-        List->setCurrentIndex(-1);
-    }
+    if (Initial)
+        List.SetItems(MIDIPatch.GroupNames ? *MIDIPatch.GroupNames : TStringList());
     if (KeyboardConfig.GetChannel() == 10) {
-        List->setCurrentIndex(-1);
-        List->setEnabled(false);
+        List.SetItemIndex(-1);
+        List.SetEnabled(false);
         return;
     }
-    if (!List->isEnabled())
-        List->setEnabled(true);
-    if (List->currentIndex() == -1)
-        SelectItem(List, KeyboardConfig.GetGroup());
-    if (List->currentIndex() != KeyboardConfig.GetGroup()) {
-        KeyboardConfig.SetGroup(List->currentIndex());
+    if (!List.Enabled())
+        List.SetEnabled(true);
+    if (List.ItemIndex() == -1)
+        List.SetItemIndex(KeyboardConfig.GetGroup());
+    if (List.ItemIndex() != KeyboardConfig.GetGroup()) {
+        KeyboardConfig.SetGroup(List.ItemIndex());
         KeyboardConfig.SetVoice(-1);
     }
 }
 
-void PresentVoiceList(QComboBox* List, bool Initial)
+void PresentVoiceList(TFormList& List, bool Initial)
 {
     if (Initial) {
-        MakeFixedList(List);
-        FillList(List, MIDIPatch.GroupVoiceNames(KeyboardConfig.GetGroup()));
-        SelectItem(List, KeyboardConfig.GetVoice());
+        List.SetItems(MIDIPatch.GroupVoiceNames(KeyboardConfig.GetGroup()));
+        List.SetItemIndex(KeyboardConfig.GetVoice());
         return;
     }
     if (KeyboardConfig.GetChannel() == 10) {
-        List->setCurrentIndex(-1);
-        List->setEnabled(false);
+        List.SetItemIndex(-1);
+        List.SetEnabled(false);
         return;
     }
-    if (!List->isEnabled()) {
-        List->setEnabled(true);
-        SelectItem(List, KeyboardConfig.GetVoice());
+    if (!List.Enabled()) {
+        List.SetEnabled(true);
+        List.SetItemIndex(KeyboardConfig.GetVoice());
     }
     if (KeyboardConfig.GetVoice() == -1) {
-        FillList(List, MIDIPatch.GroupVoiceNames(KeyboardConfig.GetGroup()));
-        SelectItem(List, 0);
+        List.SetItems(MIDIPatch.GroupVoiceNames(KeyboardConfig.GetGroup()));
+        List.SetItemIndex(0);
     }
-    if (List->currentIndex() != KeyboardConfig.GetVoice())
-        KeyboardConfig.SetVoice(List->currentIndex());
+    if (List.ItemIndex() != KeyboardConfig.GetVoice())
+        KeyboardConfig.SetVoice(List.ItemIndex());
     const int32_t Position = KeyboardConfig.GetDeviceID();
     if (MIDIDevices.HasPosition(Position))
         MIDIDevices.Items[Position].SendProgramChange(KeyboardConfig.GetChannel(), StoredProgram());
 }
 
-void PresentChannelList(QComboBox* List)
+void PresentChannelList(TFormList& List)
 {
-    if (List->currentIndex() == -1) {
-        if (List->count() == 0) {
-            MakeFixedList(List);
-            for (int Channel = 1; Channel <= 12; ++Channel)
-                List->addItem(QStringLiteral("Ch:%1").arg(Channel, 2, 10, QLatin1Char('0')));
+    if (List.ItemIndex() == -1) {
+        if (List.Count() == 0) {
+            std::vector<std::string> Channels;
+            for (int32_t Channel = 1; Channel <= 12; ++Channel)
+                Channels.push_back(ChannelCaption(Channel));
+            List.SetItems(std::move(Channels));
         }
-        SelectItem(List, KeyboardConfig.GetChannel() - 1);
+        List.SetItemIndex(KeyboardConfig.GetChannel() - 1);
     } else {
-        KeyboardConfig.SetChannel(List->currentIndex() + 1);
+        KeyboardConfig.SetChannel(List.ItemIndex() + 1);
     }
     ShowChannelHint(List);
 }
 
-void PresentDeviceList(QComboBox* List, bool Initial)
+void PresentDeviceList(TFormList& List, bool Initial)
 {
     if (Initial) {
-        MakeFixedList(List);
-        List->clear();
+        std::vector<std::string> Names;
         for (const TMIDIDevice& Device : MIDIDevices.Items)
-            List->addItem(Text(Device.Name));
+            Names.push_back(Device.Name);
+        List.SetItems(std::move(Names));
         // A stored position that names no port (one was removed since) falls
         // back to the mapper, the first entry.
         const int32_t Stored = KeyboardConfig.GetDeviceID();
-        List->setCurrentIndex(MIDIDevices.HasPosition(Stored) ? Stored : 0);
+        List.SetItemIndex(MIDIDevices.HasPosition(Stored) ? Stored : 0);
     } else {
         CloseDeviceAt(KeyboardConfig.GetDeviceID());
     }
     try {
-        if (List->currentIndex() != KeyboardConfig.GetDeviceID())
-            KeyboardConfig.SetDeviceID(List->currentIndex());
+        if (List.ItemIndex() != KeyboardConfig.GetDeviceID())
+            KeyboardConfig.SetDeviceID(List.ItemIndex());
     } catch (const EProfileWriteError&) {
         // The notes go on to the port the settings still name: it stays open.
         OpenDeviceAt(KeyboardConfig.GetDeviceID());
         throw;
     }
-    OpenDeviceAt(List->currentIndex());
+    OpenDeviceAt(List.ItemIndex());
 }
 
-int32_t PresentPianoKeys(std::span<TButton* const> Keys)
+int32_t PresentPianoKeys(std::span<TFormKey> Keys)
 {
     const int32_t Lowest = 12 * KeyboardConfig.GetOctave();
-    for (TButton* Key : Keys) {
-        const int32_t Note = PianoKeyOffset(*Key) + Lowest;
-        Key->setToolTip(Text(NoteName(Note)));
-        Key->SetLit(MIDIPiano.IsSounding(Note));
+    for (TFormKey& Key : Keys) {
+        const int32_t Note = Key.Offset() + Lowest;
+        Key.SetHint(NoteName(Note));
+        Key.SetLit(MIDIPiano.IsSounding(Note));
     }
     return Lowest;
 }
 
-void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed)
+void PresentOctaveButtons(std::span<TFormButton> Buttons, int32_t Pressed)
 {
     if (InRange(Pressed, 1, 8))
         KeyboardConfig.SetOctave(Pressed - 1);
     const int32_t Current = KeyboardConfig.GetOctave();
     for (size_t Index = 0; Index < Buttons.size(); ++Index) {
-        QPushButton* Button = Buttons[Index];
-        const int Caption = Button->text().toInt();
-        Button->setToolTip(QStringLiteral("Ocatave: %1 - %2").arg(Caption).arg(Caption + 1));
-        if (static_cast<int32_t>(Index) == Current) {
-            SetTextColor(Button, Qt::black);
-            SetBold(Button, true);
-        } else {
-            ShowDimmed(Button);
-        }
+        TFormButton& Button = Buttons[Index];
+        const int32_t Caption = OctaveButtonNumber(Button.Control()).value_or(0);
+        Button.SetHint("Ocatave: " + std::to_string(Caption) + " - " + std::to_string(Caption + 1));
+        if (static_cast<int32_t>(Index) == Current)
+            Button.SetCaption(BlackColor, true);
+        else
+            Button.SetCaption(DimColor, false);
     }
 }
 
 void ShowSettingsInForce(const TSettingControls& Controls)
 {
-    SelectItem(Controls.Devices, KeyboardConfig.GetDeviceID());
+    Controls.Devices.SetItemIndex(KeyboardConfig.GetDeviceID());
     const int32_t Channel = KeyboardConfig.GetChannel();
-    SelectItem(Controls.Channels, Channel - 1);
+    Controls.Channels.SetItemIndex(Channel - 1);
     ShowChannelHint(Controls.Channels);
     // On channel 10 the instrument lists are disabled, with no selection.
     const bool Instrument = Channel != 10;
     const int32_t Group = KeyboardConfig.GetGroup();
-    Controls.Groups->setEnabled(Instrument);
-    SelectItem(Controls.Groups, Instrument ? Group : -1);
-    Controls.Voices->setEnabled(Instrument);
-    FillList(Controls.Voices, MIDIPatch.GroupVoiceNames(Group));
-    SelectItem(Controls.Voices, Instrument ? KeyboardConfig.GetVoice() : -1);
-    {
-        // Moving a bar here is no change of the user's.
-        const QSignalBlocker VolumeQuiet(Controls.Volume);
-        const QSignalBlocker VelocityQuiet(Controls.Velocity);
-        Controls.Volume->setValue(KeyboardConfig.GetVolume());
-        Controls.Velocity->setValue(KeyboardConfig.GetFade());
-    }
+    Controls.Groups.SetEnabled(Instrument);
+    Controls.Groups.SetItemIndex(Instrument ? Group : -1);
+    Controls.Voices.SetEnabled(Instrument);
+    Controls.Voices.SetItems(MIDIPatch.GroupVoiceNames(Group));
+    Controls.Voices.SetItemIndex(Instrument ? KeyboardConfig.GetVoice() : -1);
+    Controls.Volume.SetPosition(KeyboardConfig.GetVolume());
+    Controls.Velocity.SetPosition(KeyboardConfig.GetFade());
     ShowVolumeHint(Controls.Volume);
     ShowVelocityHint(Controls.Velocity);
     PresentOctaveButtons(Controls.OctaveButtons, -1);

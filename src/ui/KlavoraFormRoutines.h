@@ -3,34 +3,119 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
-#include <QColor>
-
-class QComboBox;
-class QObject;
-class QPushButton;
-class QSlider;
-class QWidget;
-class TButton;
+#include "ui/KlavoraFormView.h"
 
 // The routines that bind the main window's controls to the settings store.
 // Each fills its control on the first call, writes the control's value back
 // on a later one (with what follows from it: switching the port, sending a
-// program change), and refreshes the control's look. They keep no state.
+// program change), and refreshes the control's look. They keep no state: the
+// controls hold what they show, and the settings store every choice.
 
-// Text of a pedal button that is off, and of the octave buttons not chosen.
-inline const QColor DimColor(160, 160, 164);
+// A control as the form logic keeps it: what it shows now. Each change goes
+// on to the view at once.
+class TFormControlState {
+public:
+    TFormControlState(TFormView& View, TFormControl Id)
+        : View(&View)
+        , Id(Id)
+    {
+    }
 
-// The space the window leaves between its frame and its controls.
-inline constexpr int WindowBorderWidth = 5;
+    TFormControl Control() const { return Id; }
+    bool Enabled() const { return IsEnabled; }
+    void SetEnabled(bool Value);
+    const std::string& Hint() const { return HintText; }
+    void SetHint(const std::string& Text);
+
+protected:
+    TFormView* View;
+    TFormControl Id;
+    bool IsEnabled = true;
+    std::string HintText;
+};
+
+// A drop-down list that cannot be edited, its items of one fixed height.
+class TFormList : public TFormControlState {
+public:
+    using TFormControlState::TFormControlState;
+
+    const std::vector<std::string>& Items() const { return ItemTexts; }
+    int32_t Count() const { return static_cast<int32_t>(ItemTexts.size()); }
+    // The selected item, -1 when none is.
+    int32_t ItemIndex() const { return Index; }
+    // Replaces the items; nothing is selected then.
+    void SetItems(std::vector<std::string> Items);
+    // Selects the item at Index, or nothing when the list has no such item.
+    void SetItemIndex(int32_t Index);
+
+private:
+    std::vector<std::string> ItemTexts;
+    int32_t Index = -1;
+};
+
+// A horizontal track bar. It is created disabled: a disabled bar has not
+// been filled yet.
+class TFormTrackBar : public TFormControlState {
+public:
+    TFormTrackBar(TFormView& View, TFormControl Id);
+
+    int32_t Min() const { return Minimum; }
+    int32_t Max() const { return Maximum; }
+    int32_t Frequency() const { return TickFrequency; }
+    int32_t Position() const { return Current; }
+    // The position stays within the range, as a track bar keeps it.
+    void SetRange(int32_t Min, int32_t Max);
+    void SetFrequency(int32_t Frequency);
+    void SetPosition(int32_t Position);
+
+private:
+    void Show();
+
+    int32_t Minimum = 0;
+    int32_t Maximum = 10;
+    int32_t TickFrequency = 1;
+    int32_t Current = 0;
+};
+
+// A button whose caption shows a state: its colour and boldness.
+class TFormButton : public TFormControlState {
+public:
+    using TFormControlState::TFormControlState;
+
+    TColor CaptionColor() const { return Color; }
+    bool Bold() const { return IsBold; }
+    void SetCaption(TColor Color, bool Bold);
+
+private:
+    // Until a routine sets the caption, the toolkit's own colour shows.
+    bool Shown = false;
+    TColor Color = BlackColor;
+    bool IsBold = false;
+};
+
+// An on-screen piano key, lit while its note sounds.
+class TFormKey : public TFormControlState {
+public:
+    TFormKey(TFormView& View, int32_t Offset)
+        : TFormControlState(View, PianoKey(Offset))
+        , KeyOffset(Offset)
+    {
+    }
+
+    int32_t Offset() const { return KeyOffset; }
+    bool Lit() const { return IsLit; }
+    void SetLit(bool On);
+
+private:
+    int32_t KeyOffset;
+    bool IsLit = false;
+};
 
 // The name of a MIDI note, sharps only, octaves counted from 0 at note 0
 // ("C5" for 60, "?0" for -1).
 std::string NoteName(int32_t Note);
-
-// The semitones of an on-screen key above the lowest one: the number that
-// follows "Piano" in its name.
-int32_t PianoKeyOffset(const QObject& Key);
 
 // The port at a device position, opened with the stored channel and the
 // stored instrument's program, or closed; a position that names no port is
@@ -38,35 +123,35 @@ int32_t PianoKeyOffset(const QObject& Key);
 void OpenDeviceAt(int32_t Position);
 void CloseDeviceAt(int32_t Position);
 
-void PresentWindow(QWidget* Window);
+void PresentWindow(TFormView& Window);
 // PresentOnly false toggles the stored pedal first.
-void PresentSoftButton(QPushButton* Button, bool PresentOnly);
-void PresentAccentButton(QPushButton* Button, bool PresentOnly);
-void PresentSustainButton(QPushButton* Button, bool PresentOnly);
-void PresentVolumeBar(QSlider* Bar);
-void PresentVelocityBar(QSlider* Bar);
-void PresentGroupList(QComboBox* List, bool Initial);
-void PresentVoiceList(QComboBox* List, bool Initial);
-void PresentChannelList(QComboBox* List);
-void PresentDeviceList(QComboBox* List, bool Initial);
+void PresentSoftButton(TFormButton& Button, bool PresentOnly);
+void PresentAccentButton(TFormButton& Button, bool PresentOnly);
+void PresentSustainButton(TFormButton& Button, bool PresentOnly);
+void PresentVolumeBar(TFormTrackBar& Bar);
+void PresentVelocityBar(TFormTrackBar& Bar);
+void PresentGroupList(TFormList& List, bool Initial);
+void PresentVoiceList(TFormList& List, bool Initial);
+void PresentChannelList(TFormList& List);
+void PresentDeviceList(TFormList& List, bool Initial);
 // Keys in the order Piano0 .. Piano24, each lit while its note sounds.
 // Returns the note of Piano0.
-int32_t PresentPianoKeys(std::span<TButton* const> Keys);
+int32_t PresentPianoKeys(std::span<TFormKey> Keys);
 // Buttons in the order "1" .. "8"; Pressed is 1..8, or -1 for none.
-void PresentOctaveButtons(std::span<QPushButton* const> Buttons, int32_t Pressed);
+void PresentOctaveButtons(std::span<TFormButton> Buttons, int32_t Pressed);
 
 // The controls of the window that show a setting.
 struct TSettingControls {
-    QComboBox* Devices;
-    QComboBox* Groups;
-    QComboBox* Voices;
-    QComboBox* Channels;
-    QSlider* Volume;
-    QSlider* Velocity;
-    std::span<QPushButton* const> OctaveButtons;
-    QPushButton* Soft;
-    QPushButton* Sustain;
-    QPushButton* Accent;
+    TFormList& Devices;
+    TFormList& Groups;
+    TFormList& Voices;
+    TFormList& Channels;
+    TFormTrackBar& Volume;
+    TFormTrackBar& Velocity;
+    std::span<TFormButton> OctaveButtons;
+    TFormButton& Soft;
+    TFormButton& Sustain;
+    TFormButton& Accent;
 };
 
 // Shows in every control the value the settings hold, writing nothing and

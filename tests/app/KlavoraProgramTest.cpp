@@ -20,9 +20,9 @@
 #include "app/KlavoraProgram.h"
 #include "config/ProfileFile.h"
 #include "core/MIDIPianoRoutines.h"
-#include "ui/AboutRoutines.h"
-#include "ui/KlavoraForm.h"
-#include "ui/SplashScreenRoutines.h"
+#include "ui/qt/AboutRoutines.h"
+#include "ui/qt/KlavoraForm.h"
+#include "ui/qt/SplashScreenRoutines.h"
 
 namespace {
 

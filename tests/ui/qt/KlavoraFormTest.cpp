@@ -23,7 +23,7 @@
 #include "config/MIDIPatchRoutines.h"
 #include "core/MIDIPianoRoutines.h"
 #include "ui/ErrorBoxRoutines.h"
-#include "ui/KlavoraForm.h"
+#include "ui/qt/KlavoraForm.h"
 #include "ui/KlavoraFormRoutines.h"
 
 namespace {

@@ -1,7 +1,8 @@
-#include "ui/AboutRoutines.h"
+#include "ui/qt/AboutRoutines.h"
 
 #include "support/VCLRoutines.h"
-#include "ui/FontRoutines.h"
+#include "ui/KlavoraFormLayout.h"
+#include "ui/qt/FontRoutines.h"
 
 TAbout* About = nullptr;
 
@@ -53,13 +54,10 @@ void TAbout::showEvent(QShowEvent* Event)
     Button3->setFocus(Qt::TabFocusReason);
 }
 
-QPoint CentredOver(const QRect& MainWindow, const QSize& BoxSize)
-{
-    return {MainWindow.left() + (MainWindow.width() - BoxSize.width()) / 2,
-        MainWindow.top() + (MainWindow.height() - BoxSize.height()) / 2};
-}
-
 void PlaceOver(QWidget& Box, const QWidget& MainWindow)
 {
-    Box.move(CentredOver(MainWindow.frameGeometry(), Box.frameGeometry().size()));
+    const QRect Main = MainWindow.frameGeometry();
+    const QSize Size = Box.frameGeometry().size();
+    const TPoint Corner = CentredOver({Main.x(), Main.y(), Main.width(), Main.height()}, Size.width(), Size.height());
+    Box.move(Corner.X, Corner.Y);
 }

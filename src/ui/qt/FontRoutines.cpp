@@ -1,4 +1,4 @@
-#include "ui/FontRoutines.h"
+#include "ui/qt/FontRoutines.h"
 
 #include <QStringList>
 

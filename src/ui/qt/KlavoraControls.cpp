@@ -1,4 +1,4 @@
-#include "ui/KlavoraControls.h"
+#include "ui/qt/KlavoraControls.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -7,13 +7,15 @@
 
 namespace {
 
-const QColor LabelColor(0xC0, 0xC0, 0xC0);
-const QColor LabelHoverColor(0x80, 0x80, 0x80);
-
-void EndNoteOfReleasedButton(const QMouseEvent& Event)
+QColor QtColor(TColor Color)
 {
-    if (const auto Button = MouseButtonOf(Event.button()))
-        MIDIPiano.MouseNoteOff(*Button);
+    return QColor(RedOf(Color), GreenOf(Color), BlueOf(Color));
+}
+
+TColor ColorOf(const QColor& Color)
+{
+    return RGBColor(static_cast<uint8_t>(Color.red()), static_cast<uint8_t>(Color.green()),
+                    static_cast<uint8_t>(Color.blue()));
 }
 
 void SetTextColor(QWidget& Widget, QPalette::ColorRole Role, const QColor& Color)
@@ -27,14 +29,8 @@ void SetTextColor(QWidget& Widget, QPalette::ColorRole Role, const QColor& Color
 
 QColor LitKeyColor(const QPalette& Palette, bool BlackKey)
 {
-    const QColor Highlight = Palette.color(QPalette::Highlight);
-    if (BlackKey)
-        return Highlight.darker(160);
-    // Half way between the highlight and the key's own colour: light on a
-    // light theme, and still apart from the key on a dark one.
-    const QColor Key = Palette.color(QPalette::Button);
-    return QColor((Highlight.red() + Key.red()) / 2, (Highlight.green() + Key.green()) / 2,
-                  (Highlight.blue() + Key.blue()) / 2);
+    return QtColor(
+        LitKeyColor(ColorOf(Palette.color(QPalette::Highlight)), ColorOf(Palette.color(QPalette::Button)), BlackKey));
 }
 
 std::optional<TMouseButton> MouseButtonOf(Qt::MouseButton Button)
@@ -77,7 +73,7 @@ TStaticText::TStaticText(QWidget* Parent)
 
 void TStaticText::ShowFlat()
 {
-    SetTextColor(*this, QPalette::WindowText, LabelColor);
+    SetTextColor(*this, QPalette::WindowText, QtColor(LabelColor));
     // The blank frame keeps its pixel so that the caption does not move.
     setFrameStyle(QFrame::NoFrame);
     setContentsMargins(1, 1, 1, 1);
@@ -85,7 +81,7 @@ void TStaticText::ShowFlat()
 
 void TStaticText::ShowRaised()
 {
-    SetTextColor(*this, QPalette::WindowText, LabelHoverColor);
+    SetTextColor(*this, QPalette::WindowText, QtColor(LabelHoverColor));
     setContentsMargins(0, 0, 0, 0);
     setFrameStyle(QFrame::Panel | QFrame::Raised);
 }
@@ -104,10 +100,8 @@ void TStaticText::leaveEvent(QEvent* Event)
 
 void TStaticText::mousePressEvent(QMouseEvent* Event)
 {
-    if (Event->button() == Qt::LeftButton) {
+    if (Event->button() == Qt::LeftButton)
         ShowFlat();
-        MIDIPiano.StopAll();
-    }
     QLabel::mousePressEvent(Event);
     emit MouseDown(Event->button());
     Event->accept();
@@ -184,7 +178,8 @@ TTrackBar::TTrackBar(QWidget* Parent)
 
 void TTrackBar::mouseReleaseEvent(QMouseEvent* Event)
 {
-    EndNoteOfReleasedButton(*Event);
+    if (const auto Button = MouseButtonOf(Event->button()))
+        emit MouseUp(*Button);
     QSlider::mouseReleaseEvent(Event);
 }
 
@@ -213,7 +208,8 @@ void TComboBox::hidePopup()
 
 void TComboBox::mouseReleaseEvent(QMouseEvent* Event)
 {
-    EndNoteOfReleasedButton(*Event);
+    if (const auto Button = MouseButtonOf(Event->button()))
+        emit MouseUp(*Button);
     QComboBox::mouseReleaseEvent(Event);
 }
 

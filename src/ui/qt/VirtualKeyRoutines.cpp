@@ -1,4 +1,4 @@
-#include "ui/VirtualKeyRoutines.h"
+#include "ui/qt/VirtualKeyRoutines.h"
 
 #include <array>
 

@@ -14,8 +14,8 @@
 #include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ProgramFolderRoutines.h"
-#include "ui/ErrorBoxRoutines.h"
-#include "ui/KlavoraForm.h"
+#include "ui/qt/KlavoraApplication.h"
+#include "ui/qt/KlavoraForm.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ShellOpenerRoutines.h"
+#include "ui/qt/ShellOpenerRoutines.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

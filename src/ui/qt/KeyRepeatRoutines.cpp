@@ -1,4 +1,4 @@
-#include "ui/KeyRepeatRoutines.h"
+#include "ui/qt/KeyRepeatRoutines.h"
 
 #include <QGuiApplication>
 
@@ -9,7 +9,7 @@
 #include <xcb/xkb.h>
 #undef explicit
 
-#include "ui/VirtualKeyRoutines.h"
+#include "ui/qt/VirtualKeyRoutines.h"
 
 void AskForDetectableAutoRepeat()
 {

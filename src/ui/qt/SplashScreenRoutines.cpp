@@ -1,4 +1,4 @@
-#include "ui/SplashScreenRoutines.h"
+#include "ui/qt/SplashScreenRoutines.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -7,7 +7,7 @@
 #include "FormFixture.h"
 #include "support/JpegRoutines.h"
 #include "ui/SplashPicture.h"
-#include "ui/SplashScreenRoutines.h"
+#include "ui/qt/SplashScreenRoutines.h"
 
 namespace {
 class SplashScreenTest : public testing::Test {

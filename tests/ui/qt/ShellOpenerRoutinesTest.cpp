@@ -8,7 +8,7 @@
 
 #include "FormFixture.h"
 #include "support/VCLRoutines.h"
-#include "ui/ShellOpenerRoutines.h"
+#include "ui/qt/ShellOpenerRoutines.h"
 
 namespace {
 // Takes the desktop's place for the file and web schemes, so that the test

@@ -7,7 +7,7 @@
 #include <QPixmap>
 
 #include "FormFixture.h"
-#include "ui/KlavoraControls.h"
+#include "ui/qt/KlavoraControls.h"
 
 namespace {
 

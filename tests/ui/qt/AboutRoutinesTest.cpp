@@ -10,7 +10,7 @@
 
 #include "FormFixture.h"
 #include "support/VCLRoutines.h"
-#include "ui/AboutRoutines.h"
+#include "ui/qt/AboutRoutines.h"
 
 namespace {
 class AboutTest : public testing::Test {
@@ -124,17 +124,6 @@ TEST_F(AboutTest, HomePageOpensTheHomePageAndLeavesTheBoxOpen)
     EXPECT_EQ(Result, QDialog::Accepted);
 }
 
-TEST(CentredOver, HalvesTheDifferenceTruncatingTowardZero)
-{
-    const QSize Box(322, 110);
-    EXPECT_EQ(CentredOver(QRect(100, 50, 500, 300), Box), QPoint(189, 145));
-    EXPECT_EQ(CentredOver(QRect(100, 50, 501, 301), Box), QPoint(189, 145));
-    EXPECT_EQ(CentredOver(QRect(100, 50, 321, 109), Box), QPoint(100, 50));
-    EXPECT_EQ(CentredOver(QRect(100, 50, 319, 107), Box), QPoint(99, 49));
-    EXPECT_EQ(CentredOver(QRect(-500, -300, 503, 215), Box), QPoint(-410, -248));
-    EXPECT_EQ(CentredOver(QRect(-500, -300, 200, 50), Box), QPoint(-561, -330));
-}
-
 TEST_F(AboutTest, PlaceOverCentresTheWholeBoxOverTheMainWindowWhereverItStands)
 {
     QWidget Main;
@@ -142,6 +131,9 @@ TEST_F(AboutTest, PlaceOverCentresTheWholeBoxOverTheMainWindowWhereverItStands)
     for (const QRect& Where : {QRect(40, 30, 507, 233), QRect(-120, -60, 300, 90)}) {
         Main.setGeometry(Where);
         PlaceOver(Box, Main);
-        EXPECT_EQ(Box.frameGeometry().topLeft(), CentredOver(Main.frameGeometry(), Box.frameGeometry().size()));
+        const QRect Frame = Main.frameGeometry();
+        const QSize Size = Box.frameGeometry().size();
+        EXPECT_EQ(Box.frameGeometry().left(), Frame.left() + (Frame.width() - Size.width()) / 2);
+        EXPECT_EQ(Box.frameGeometry().top(), Frame.top() + (Frame.height() - Size.height()) / 2);
     }
 }

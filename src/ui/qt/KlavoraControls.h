@@ -8,10 +8,11 @@
 #include <QSlider>
 
 #include "core/MIDIPianoRoutines.h"
+#include "ui/KlavoraFormLayout.h"
 
-// The main window's controls. None of them ever takes the keyboard focus, so
-// that every PC key reaches the window's key handlers. Each looks at an event
-// first and then passes it on to the class it extends.
+// The main window's controls in Qt's widgets. None of them ever takes the
+// keyboard focus, so that every PC key reaches the window's key handlers.
+// Each looks at an event first and then passes it on to the class it extends.
 
 // The note player's name of a Qt mouse button; none for the other buttons.
 std::optional<TMouseButton> MouseButtonOf(Qt::MouseButton Button);
@@ -22,7 +23,7 @@ TMouseButtons MouseButtonsOf(Qt::MouseButtons Buttons);
 void DisableFocus(QWidget* Window);
 
 // A label drawn like an entry of a flat menu bar: silver text, raised and
-// darker while the pointer rests on it; a left press stops every note.
+// darker while the pointer rests on it, flat again when pressed.
 class TStaticText : public QLabel {
     Q_OBJECT
 public:
@@ -41,8 +42,8 @@ private:
     void ShowRaised();
 };
 
-// The colour of a piano key whose note sounds: a light tint of the style's
-// highlight for a white key, a darker tint of the same hue for a black one.
+// The colour of a piano key whose note sounds, from the palette's highlight
+// and button colours.
 QColor LitKeyColor(const QPalette& Palette, bool BlackKey);
 
 // A push button that reports presses and releases of every mouse button and
@@ -73,19 +74,23 @@ private:
     bool Lit = false;
 };
 
-// A horizontal track bar; a mouse button released over it ends that button's
-// note. Like every control without the focus, it does not follow the wheel.
+// A horizontal track bar, created disabled; it reports the release of every
+// mouse button over it. Like every control without the focus, it does not
+// follow the wheel.
 class TTrackBar : public QSlider {
     Q_OBJECT
 public:
     explicit TTrackBar(QWidget* Parent);
+
+signals:
+    void MouseUp(TMouseButton Button);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;
     void wheelEvent(QWheelEvent* Event) override;
 };
 
-// A drop-down list; a mouse button released over it ends that button's note.
+// A drop-down list that reports the release of every mouse button over it.
 // Its pop-up holds the keyboard only while it is open. The wheel over the
 // closed list changes nothing: no control of the window has the focus.
 class TComboBox : public QComboBox {
@@ -99,6 +104,7 @@ public:
 signals:
     void PopupOpening();
     void CloseUp();
+    void MouseUp(TMouseButton Button);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* Event) override;

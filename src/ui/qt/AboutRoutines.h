@@ -2,10 +2,7 @@
 
 #include <QDialog>
 #include <QLabel>
-#include <QPoint>
 #include <QPushButton>
-#include <QRect>
-#include <QSize>
 
 // The About box: the program's name, a notice line, "Home Page" and "Close".
 // Created hidden at start-up and shown modally from the Help menu.
@@ -35,11 +32,6 @@ extern TAbout* About;
 // The client size of the About box.
 inline constexpr int AboutWidth = 322;
 inline constexpr int AboutHeight = 110;
-
-// The top-left corner that centres a box of BoxSize over MainWindow: left =
-// main left + (main width - box width) div 2, top likewise, div truncating
-// toward zero.
-QPoint CentredOver(const QRect& MainWindow, const QSize& BoxSize);
 
 // Moves Box, frame included, to the centre of MainWindow's frame.
 void PlaceOver(QWidget& Box, const QWidget& MainWindow);

@@ -3,7 +3,7 @@
 #include <QKeyEvent>
 
 #include "ui/KlavoraFormRoutines.h"
-#include "ui/VirtualKeyRoutines.h"
+#include "ui/qt/VirtualKeyRoutines.h"
 
 namespace {
 
