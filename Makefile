@@ -7,7 +7,7 @@ WINDOWS_DIR ?= build-windows
 SANITIZE_DIR ?= build-sanitize
 PREFIX ?= /usr/local
 
-.PHONY: all setup configure build test test-sanitize test-windows soak run bench fuzz install package clean
+.PHONY: all setup configure build test test-sanitize test-windows windows-package soak run bench bench-windows fuzz install package clean
 
 all: build
 
@@ -41,10 +41,17 @@ test-sanitize: setup
 soak: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen KLAVORA_SOAK_STARTS=$(SOAK_STARTS) tests/test_app --gtest_filter='StartupSoakTest.*'
 
-# The layers below the window, cross-built for Windows with MinGW-w64, their
-# tests run under Wine.
+# The program cross-built for Windows with MinGW-w64, its tests run under
+# Wine, then the program itself under Wine, driven by a test program of the
+# Linux build.
 test-windows: setup
-	@bash scripts/test-windows $(WINDOWS_DIR)
+	@bash scripts/test-windows $(WINDOWS_DIR) $(BUILD_DIR)
+
+# The Windows packages, in $(WINDOWS_DIR): klavora-<version>-win64.zip and
+# klavora-<version>-setup.exe.
+windows-package: setup
+	@bash scripts/build-windows $(WINDOWS_DIR)
+	@cmake --build $(WINDOWS_DIR) --target windows-package
 
 run: build
 	@$(BUILD_DIR)/klavora
@@ -62,6 +69,11 @@ bench: build
 	@$(BUILD_DIR)/bench/klavora_bench
 	@bench/startup $(BUILD_DIR)
 	@bench/keytosound $(BUILD_DIR)
+
+# Sizes of the Windows program and packages, its start under Wine beside the
+# Linux program's, and its key-to-message latency under Wine.
+bench-windows: build windows-package
+	@bench/windows $(WINDOWS_DIR) $(BUILD_DIR)
 
 # Runs each fuzz target with clang's libFuzzer for FUZZ_SECONDS, with the
 # options of fuzz/<target>.options; new inputs collect in

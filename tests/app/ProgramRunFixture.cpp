@@ -1,16 +1,11 @@
 #include "ProgramRunFixture.h"
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <X11/Xlib.h>
 
@@ -19,36 +14,7 @@
 #include "midi/MIDIDevicesRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
-using namespace std::chrono_literals;
-
 namespace {
-
-// Forks a child that dies with the test program; in the child, the standard
-// streams go to /dev/null unless kept.
-pid_t ForkChild(bool KeepStandardStreams = false)
-{
-    const pid_t Parent = getpid();
-    const pid_t Child = fork();
-    if (Child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != Parent)
-            _exit(1);
-        if (!KeepStandardStreams) {
-            const int Null = open("/dev/null", O_RDWR);
-            dup2(Null, STDOUT_FILENO);
-            dup2(Null, STDERR_FILENO);
-        }
-    }
-    return Child;
-}
-
-void EndChild(pid_t Child)
-{
-    if (Child <= 0)
-        return;
-    kill(Child, SIGTERM);
-    waitpid(Child, nullptr, 0);
-}
 
 // The name of a window, or of the window its frame holds.
 std::string FrameName(Display* Connection, ::Window Frame)
@@ -69,60 +35,6 @@ std::string FrameName(Display* Connection, ::Window Frame)
     return Text;
 }
 
-}
-
-TVirtualDisplay::TVirtualDisplay(bool WithWindowManager)
-{
-    int Pipe[2];
-    if (pipe(Pipe) != 0)
-        return;
-    Server = ForkChild(true);
-    if (Server == 0) {
-        close(Pipe[0]);
-        const std::string Fd = std::to_string(Pipe[1]);
-        // Without -noreset the server resets whenever its last client leaves,
-        // and a program that connects meanwhile finds no display.
-        execlp("Xvfb", "Xvfb", "-displayfd", Fd.c_str(), "-nolisten", "tcp", "-noreset", "-screen", "0",
-               "1280x1024x24", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(Pipe[1]);
-    std::string Number;
-    char Byte;
-    while (read(Pipe[0], &Byte, 1) == 1 && Byte != '\n')
-        Number += Byte;
-    close(Pipe[0]);
-    if (Number.empty())
-        return;
-    Name = ":" + Number;
-    setenv("DISPLAY", Name.c_str(), 1);
-    if (!WithWindowManager)
-        return;
-    WindowManager = ForkChild();
-    if (WindowManager == 0) {
-        execlp("openbox", "openbox", "--sm-disable", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    // A window manager announces itself on the root window once it manages it.
-    for (int Try = 0; Try < 200; ++Try) {
-        if (Output("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") != std::string::npos)
-            return;
-        std::this_thread::sleep_for(25ms);
-    }
-    Problem = "openbox did not take the display within 5 s";
-}
-
-TVirtualDisplay::~TVirtualDisplay()
-{
-    EndChild(WindowManager);
-    EndChild(Server);
-    unsetenv("DISPLAY");
-}
-
-void Xdotool(const std::string& Arguments)
-{
-    ASSERT_EQ(std::system(("xdotool " + Arguments + " >/dev/null 2>&1").c_str()), 0) << Arguments;
-    std::this_thread::sleep_for(60ms);
 }
 
 void ProgramRunTest::SetUp()
@@ -177,7 +89,9 @@ void CopyProgram(const std::string& Folder)
 pid_t StartExecutable(const std::string& Executable, const std::vector<std::string>& Environment,
                       const std::string& ErrorFile)
 {
-    std::vector<std::string> Variables = SanitizerReportEnvironment();
+    std::vector<std::string> Variables{"QT_QPA_PLATFORM"};
+    const std::vector<std::string> Reports = SanitizerReportEnvironment();
+    Variables.insert(Variables.end(), Reports.begin(), Reports.end());
     // With no session bus, Qt's accessibility asks libdbus, which forks a
     // helper from Qt's D-Bus thread; under AddressSanitizer that child can
     // hang on a lock another thread held at the fork, and the window with it.
@@ -186,58 +100,7 @@ pid_t StartExecutable(const std::string& Executable, const std::vector<std::stri
     if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr)
         Variables.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/klavora-test-bus");
     Variables.insert(Variables.end(), Environment.begin(), Environment.end());
-    const pid_t Program = ForkChild(true);
-    if (Program == 0) {
-        unsetenv("QT_QPA_PLATFORM");
-        for (const std::string& Variable : Variables) {
-            const size_t Equals = Variable.find('=');
-            if (Equals == std::string::npos)
-                unsetenv(Variable.c_str());
-            else
-                setenv(Variable.substr(0, Equals).c_str(), Variable.substr(Equals + 1).c_str(), 1);
-        }
-        if (chdir("/") != 0)
-            _exit(127);
-        const int Errors = ErrorFile.empty() ? open("/dev/null", O_WRONLY)
-                                             : open(ErrorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(Errors, STDERR_FILENO);
-        execl(Executable.c_str(), Executable.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    return Program;
-}
-
-std::string VisibleWindow(const std::string& Name, std::chrono::milliseconds Limit)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + Limit;
-    do {
-        std::string Window = Output("xdotool search --onlyvisible --name '^" + Name + "$' 2>/dev/null");
-        if (!Window.empty())
-            return Window.substr(0, Window.find('\n'));
-        std::this_thread::sleep_for(50ms);
-    } while (std::chrono::steady_clock::now() < Deadline);
-    return {};
-}
-
-int Ended(pid_t& Program, std::chrono::milliseconds Limit)
-{
-    if (Program <= 0)
-        return -1;
-    const auto Deadline = std::chrono::steady_clock::now() + Limit;
-    int Exit = 0;
-    while (waitpid(Program, &Exit, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() >= Deadline)
-            return -1;
-        std::this_thread::sleep_for(20ms);
-    }
-    Program = -1;
-    return WIFEXITED(Exit) ? WEXITSTATUS(Exit) : -1;
-}
-
-void Mouse(const std::string& Window, int X, int Y, const std::string& Action)
-{
-    Xdotool("mousemove --window " + Window + " " + std::to_string(X) + " " + std::to_string(Y));
-    Xdotool(Action);
+    return StartProcess({Executable}, Variables, ErrorFile);
 }
 
 bool OnTopAndUncovered(const std::string& Window, std::string& Why)

@@ -9,33 +9,13 @@
 
 #include <sys/types.h>
 
+#include "ChildProcess.h"
 #include "CommandOutput.h"
 #include "JACKReceiver.h"
 #include "JACKServer.h"
+#include "ProgramTexts.h"
 #include "TemporaryFolder.h"
-
-// An X server of the test's own; DISPLAY names it while it lives. With a
-// window manager (openbox) when asked, for stacking and focus as on a desktop.
-class TVirtualDisplay {
-public:
-    explicit TVirtualDisplay(bool WithWindowManager = false);
-    ~TVirtualDisplay();
-    TVirtualDisplay(const TVirtualDisplay&) = delete;
-    TVirtualDisplay& operator=(const TVirtualDisplay&) = delete;
-
-    std::string Name;
-    // Why the window manager does not run; empty while it does (or was not asked for).
-    std::string Problem;
-
-private:
-    pid_t Server = -1;
-    pid_t WindowManager = -1;
-};
-
-
-// Runs xdotool with the arguments on the display, then gives the program and
-// JACK's next cycle time to pass the events on.
-void Xdotool(const std::string& Arguments);
+#include "VirtualDisplay.h"
 
 // Copies the built program and the data files it ships with into Folder
 // (ending with a separator).
@@ -46,18 +26,6 @@ void CopyProgram(const std::string& Folder);
 // standard error goes to ErrorFile, or nowhere when that is empty. Its id.
 pid_t StartExecutable(const std::string& Executable, const std::vector<std::string>& Environment = {},
                       const std::string& ErrorFile = {});
-
-// The id of a visible window named exactly Name, once one shows within Limit;
-// empty if none does.
-std::string VisibleWindow(const std::string& Name, std::chrono::milliseconds Limit = std::chrono::seconds(5));
-
-// Waits up to Limit for the program to end: its exit code (and Program
-// becomes -1), or -1 when it still runs or ended through a signal.
-int Ended(pid_t& Program, std::chrono::milliseconds Limit = std::chrono::seconds(5));
-
-// Moves the pointer to a point of the window's client area, then does Action
-// ("click 1", "mousedown 3").
-void Mouse(const std::string& Window, int X, int Y, const std::string& Action);
 
 // Whether the window is the top-most one on the display and no other window
 // covers any part of it; if not, Why says which window covers it.
@@ -112,15 +80,6 @@ protected:
     std::optional<TReceiver> Receiver;
     pid_t Program = -1;
 };
-
-// The caption of the main window and of every error box.
-inline constexpr const char* MainWindowName = "Klavora Lite v2.9";
-inline constexpr const char* ErrorBoxName = "Application Error";
-
-// What a first start writes as the settings file.
-inline constexpr const char* FreshSettingsFile =
-    "[Keyboard]\nAccent=0\nSoft=0\nChannel=1\nGroup=0\nVoice=0\nOctave=4\nFade=0\nVolume=103\n"
-    "Map=Tracker\nSustain=0\n[MIDI Out]\nDeviceID=0\n[Mouse]\nOctave=4\n[Config]\nPatch=GeneralMIDI.ini\n";
 
 // Where the window's controls are, from their tabled geometry and the 5-pixel border.
 inline constexpr int Border = 5;

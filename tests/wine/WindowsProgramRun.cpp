@@ -1,0 +1,199 @@
+#include "WindowsProgramRun.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include "ChildProcess.h"
+#include "CommandOutput.h"
+#include "VirtualDisplay.h"
+#include "WineDesktop.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Where a control stands in the window's client area: its place within its
+// parents, and the window's border.
+TRect ClientPlace(TFormControl Control)
+{
+    TRect Place = PlaceOf(Control).Place;
+    for (TFormControl Parent = PlaceOf(Control).Parent; Parent != TFormControl::None;
+         Parent = PlaceOf(Parent).Parent) {
+        Place.Left += PlaceOf(Parent).Place.Left;
+        Place.Top += PlaceOf(Parent).Place.Top;
+    }
+    Place.Left += WindowBorderWidth;
+    Place.Top += WindowBorderWidth;
+    return Place;
+}
+
+struct TGeometry {
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+};
+
+// The X window's place on the screen and size.
+TGeometry GeometryOf(const std::string& Window)
+{
+    std::istringstream Lines(Output("xdotool getwindowgeometry --shell " + Window + " 2>/dev/null"));
+    TGeometry Geometry;
+    for (std::string Line; std::getline(Lines, Line);) {
+        const size_t Equals = Line.find('=');
+        if (Equals == std::string::npos)
+            continue;
+        const std::string Name = Line.substr(0, Equals);
+        const int Value = std::atoi(Line.c_str() + Equals + 1);
+        if (Name == "X")
+            Geometry.X = Value;
+        else if (Name == "Y")
+            Geometry.Y = Value;
+        else if (Name == "WIDTH")
+            Geometry.Width = Value;
+        else if (Name == "HEIGHT")
+            Geometry.Height = Value;
+    }
+    return Geometry;
+}
+
+// The visible windows of the program other than Known: the ids, one a line.
+std::vector<std::string> OtherVisibleWindows(const std::vector<std::string>& Known)
+{
+    std::vector<std::string> Others;
+    std::istringstream Lines(Output("xdotool search --onlyvisible --class 'klavora\\.exe' 2>/dev/null"));
+    for (std::string Id; std::getline(Lines, Id);) {
+        const TGeometry Geometry = GeometryOf(Id);
+        // Wine's input method windows are 1 x 1 and never shown to the user.
+        if (Geometry.Width > 1 && std::find(Known.begin(), Known.end(), Id) == Known.end())
+            Others.push_back(Id);
+    }
+    return Others;
+}
+
+}
+
+TTexts TMIDILog::Received()
+{
+    // The program is done once the file has not grown for a while.
+    const auto Deadline = std::chrono::steady_clock::now() + 5s;
+    std::error_code Error;
+    uintmax_t Size = std::filesystem::file_size(File, Error);
+    auto QuietSince = std::chrono::steady_clock::now();
+    while (std::chrono::steady_clock::now() < Deadline && std::chrono::steady_clock::now() - QuietSince < 300ms) {
+        std::this_thread::sleep_for(20ms);
+        const uintmax_t Now = std::filesystem::file_size(File, Error);
+        if (!Error && Now != Size) {
+            Size = Now;
+            QuietSince = std::chrono::steady_clock::now();
+        }
+    }
+    std::ifstream Stream(File, std::ios::binary);
+    Stream.seekg(static_cast<std::streamoff>(Read));
+    TTexts Lines;
+    for (std::string Line; std::getline(Stream, Line);) {
+        Read += Line.size() + 1;
+        Lines.push_back(Line.substr(Line.find(' ') + 1));
+    }
+    return Lines;
+}
+
+void WindowsProgramTest::SetUp()
+{
+    const std::string Build = WindowsBuildFolder();
+    ASSERT_FALSE(Build.empty()) << "KLAVORA_WINDOWS_BUILD names no cross build";
+    ASSERT_TRUE(std::filesystem::exists(Build + "/klavora.exe")) << "no klavora.exe in " << Build;
+}
+
+void WindowsProgramTest::TearDown()
+{
+    if (Program > 0) {
+        kill(Program, SIGKILL);
+        waitpid(Program, nullptr, 0);
+    }
+}
+
+void WindowsProgramTest::CopyProgram(bool WithStandIn)
+{
+    const std::string Build = WindowsBuildFolder() + "/";
+    for (const char* Name : {"klavora.exe", "Keyboard.ini", "GeneralMIDI.ini", "Readme.txt"})
+        std::filesystem::copy_file(Build + Name, Folder / Name);
+    if (WithStandIn)
+        std::filesystem::copy_file(Build + "winmm-stand-in/winmm.dll", Folder / "winmm.dll");
+}
+
+void WindowsProgramTest::Start(const std::vector<std::string>& Environment)
+{
+    std::vector<std::string> Variables = WineEnvironment({"WINMM_STAND_IN_LOG=" + WindowsFileName(Folder / "midi.log")});
+    Variables.insert(Variables.end(), Environment.begin(), Environment.end());
+    Program = StartProcess({"wine", Folder / "klavora.exe"}, Variables, Folder / "stderr.txt");
+}
+
+std::string WindowsProgramTest::MainWindow()
+{
+    Window = VisibleWindow(MainWindowName, 15s);
+    if (Window.empty())
+        return {};
+    const TGeometry Geometry = GeometryOf(Window);
+    ClientX = (Geometry.Width - FormClientWidth) / 2;
+    ClientY = Geometry.Height - FormClientHeight - ClientX;
+    Xdotool("windowfocus --sync " + Window);
+    return Window;
+}
+
+void WindowsProgramTest::AtControl(TFormControl Control, int X, int Y, const std::string& Action)
+{
+    const TRect Place = ClientPlace(Control);
+    Mouse(Window, ClientX + Place.Left + X, ClientY + Place.Top + Y, Action);
+}
+
+void WindowsProgramTest::AtControlCentre(TFormControl Control, const std::string& Action)
+{
+    const TRect Place = ClientPlace(Control);
+    AtControl(Control, Place.Width / 2, Place.Height / 2, Action);
+}
+
+void WindowsProgramTest::ChooseFromList(TFormControl List, int Index, int Count)
+{
+    AtControlCentre(List, "click 1");
+    std::vector<std::string> DropDown;
+    for (int Try = 0; Try < 50 && DropDown.empty(); ++Try) {
+        std::this_thread::sleep_for(50ms);
+        DropDown = OtherVisibleWindows({Window});
+    }
+    ASSERT_EQ(DropDown.size(), 1u) << "the list did not drop down";
+    // Every item shows, one below the other, inside a one-pixel frame.
+    const TGeometry Geometry = GeometryOf(DropDown.front());
+    const int ItemHeight = (Geometry.Height - 2) / Count;
+    ASSERT_GT(ItemHeight, 0);
+    Mouse(DropDown.front(), Geometry.Width / 2, 1 + ItemHeight * Index + ItemHeight / 2, "click 1");
+}
+
+int WindowsProgramTest::CloseWithAltF4()
+{
+    Xdotool("windowfocus --sync " + Window);
+    Xdotool("key alt+F4");
+    return Stopped();
+}
+
+int WindowsProgramTest::Stopped(std::chrono::milliseconds Limit)
+{
+    return Ended(Program, Limit);
+}
+
+std::string WindowsProgramTest::Setting(const std::string& Key) const
+{
+    std::istringstream Lines(Folder.Read("Setup.ini"));
+    for (std::string Line; std::getline(Lines, Line);) {
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
+        if (Line.rfind(Key + "=", 0) == 0)
+            return Line.substr(Key.size() + 1);
+    }
+    return {};
+}
