@@ -127,11 +127,12 @@ void WindowsProgramTest::CopyProgram(bool WithStandIn)
         std::filesystem::copy_file(Build + "winmm-stand-in/winmm.dll", Folder / "winmm.dll");
 }
 
-void WindowsProgramTest::Start(const std::vector<std::string>& Environment)
+void WindowsProgramTest::Start(const std::vector<std::string>& Environment, const std::string& Executable)
 {
     std::vector<std::string> Variables = WineEnvironment({"WINMM_STAND_IN_LOG=" + WindowsFileName(Folder / "midi.log")});
     Variables.insert(Variables.end(), Environment.begin(), Environment.end());
-    Program = StartProcess({"wine", Folder / "klavora.exe"}, Variables, Folder / "stderr.txt");
+    Program = StartProcess({"wine", Executable.empty() ? Folder / "klavora.exe" : Executable}, Variables,
+                           Folder / "stderr.txt");
 }
 
 std::string WindowsProgramTest::MainWindow()

@@ -40,9 +40,10 @@ protected:
     // Copies the program, and the stand-in winmm.dll when asked.
     void CopyProgram(bool WithStandIn = true);
 
-    // Starts the copy with the environment's NAME=value texts added; its
-    // standard error goes to "stderr.txt" of the folder.
-    void Start(const std::vector<std::string>& Environment = {});
+    // Starts the copy (or another Executable) with the environment's
+    // NAME=value texts added; its standard error goes to "stderr.txt" of the
+    // folder.
+    void Start(const std::vector<std::string>& Environment = {}, const std::string& Executable = {});
 
     // Waits for the main window, gives it the keyboard and finds its client
     // area; the window's id, or empty when none showed.

@@ -3,20 +3,18 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include "CommandOutput.h"
 
 namespace {
-
-std::string PrefixFolder()
-{
-    return WindowsBuildFolder() + "/wine-desktop";
-}
 
 // Runs a Wine tool in the prefix; whether it succeeded.
 bool Wine(const std::string& Command)
 {
     int Status = -1;
-    Output("env WINEPREFIX='" + PrefixFolder() + "' WINEDEBUG=-all " + Command + " </dev/null 2>&1", &Status);
+    Output("env WINEPREFIX='" + WinePrefixFolder() + "' WINEDEBUG=-all " + Command + " </dev/null 2>&1", &Status);
     return Status == 0;
 }
 
@@ -28,9 +26,31 @@ std::string WindowsBuildFolder()
     return Folder != nullptr ? Folder : "";
 }
 
+std::string WinePrefixFolder()
+{
+    return WindowsBuildFolder() + "/wine-desktop";
+}
+
+std::string ProgramFilesFolder()
+{
+    return WinePrefixFolder() + "/drive_c/Program Files/";
+}
+
+std::string CommonStartMenuFolder()
+{
+    return WinePrefixFolder() + "/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/";
+}
+
+// Wine names the Windows user after the Unix one.
+std::string RoamingAppDataFolder()
+{
+    const passwd* User = getpwuid(getuid());
+    return WinePrefixFolder() + "/drive_c/users/" + (User != nullptr ? User->pw_name : "") + "/AppData/Roaming/";
+}
+
 std::vector<std::string> WineEnvironment(const std::vector<std::string>& Added)
 {
-    std::vector<std::string> Variables{"WINEPREFIX=" + PrefixFolder(), "WINEDEBUG=-all",
+    std::vector<std::string> Variables{"WINEPREFIX=" + WinePrefixFolder(), "WINEDEBUG=-all",
                                        "WINEDLLOVERRIDES=winmm=n,b;mscoree,mshtml=;winemenubuilder.exe=d"};
     Variables.insert(Variables.end(), Added.begin(), Added.end());
     return Variables;
@@ -50,9 +70,9 @@ void TWineDesktop::SetUp()
     ASSERT_FALSE(WindowsBuildFolder().empty()) << "KLAVORA_WINDOWS_BUILD names no cross build";
     Display.emplace();
     ASSERT_FALSE(Display->Name.empty()) << "Xvfb did not start";
-    if (!std::filesystem::exists(PrefixFolder() + "/system.reg")) {
+    if (!std::filesystem::exists(WinePrefixFolder() + "/system.reg")) {
         ASSERT_TRUE(Wine("WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' wineboot --init"))
-            << "the Wine prefix " << PrefixFolder() << " could not be made";
+            << "the Wine prefix " << WinePrefixFolder() << " could not be made";
     }
     // Without a window manager Wine would wait for one at every close and keep
     // the focus on the main window: it places and frames its windows itself.

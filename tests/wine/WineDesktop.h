@@ -25,6 +25,14 @@ private:
 // The cross build's folder, from KLAVORA_WINDOWS_BUILD; empty when unset.
 std::string WindowsBuildFolder();
 
+// The run's Wine prefix, and the user's own folders in it (with a trailing
+// separator): where Windows keeps programs (drive_c/Program Files/), every
+// user's Start menu and the user's roaming application data.
+std::string WinePrefixFolder();
+std::string ProgramFilesFolder();
+std::string CommonStartMenuFolder();
+std::string RoamingAppDataFolder();
+
 // The environment that runs a Windows program under the run's Wine prefix,
 // quietly, without Wine's .NET and HTML engines and desktop menu entries;
 // with the tests' own winmm.dll preferred to Wine's when a copy stands beside
