@@ -1,7 +1,6 @@
 #include "WineDesktop.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -70,13 +69,8 @@ void TWineDesktop::SetUp()
     ASSERT_FALSE(WindowsBuildFolder().empty()) << "KLAVORA_WINDOWS_BUILD names no cross build";
     Display.emplace();
     ASSERT_FALSE(Display->Name.empty()) << "Xvfb did not start";
-    if (!std::filesystem::exists(WinePrefixFolder() + "/system.reg")) {
-        ASSERT_TRUE(Wine("WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' wineboot --init"))
-            << "the Wine prefix " << WinePrefixFolder() << " could not be made";
-    }
-    // Without a window manager Wine would wait for one at every close and keep
-    // the focus on the main window: it places and frames its windows itself.
-    ASSERT_TRUE(Wine("wine reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /t REG_SZ /d N /f"));
+    ASSERT_TRUE(Wine("bash '" KLAVORA_SOURCE_DIR "/scripts/wine-prefix' '" + WinePrefixFolder() + "'"))
+        << "the Wine prefix " << WinePrefixFolder() << " could not be made";
 }
 
 void TWineDesktop::TearDown()

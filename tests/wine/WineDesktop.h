@@ -10,9 +10,9 @@
 
 // Wine as a user of this machine meets it, for every test of the run: a
 // virtual X display of the test program's own, and a Wine prefix in the cross
-// build's folder, made once with that display already there (Wine's desktop
-// process started without a display would hide every later window). At the
-// end the prefix's Wine server and everything under it stop.
+// build's folder, made once with that display already there
+// (scripts/wine-prefix). At the end the prefix's Wine server and everything
+// under it stop.
 class TWineDesktop : public testing::Environment {
 public:
     void SetUp() override;
