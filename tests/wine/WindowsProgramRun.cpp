@@ -1,7 +1,9 @@
 #include "WindowsProgramRun.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -78,25 +80,30 @@ std::vector<std::string> OtherVisibleWindows(const std::vector<std::string>& Kno
 
 }
 
-TTexts TMIDILog::Received()
+TTexts TMIDILog::Received(size_t Expected)
 {
-    // The program is done once the file has not grown for a while.
+    // The lines expected, then nothing more for a while.
     const auto Deadline = std::chrono::steady_clock::now() + 5s;
-    std::error_code Error;
-    uintmax_t Size = std::filesystem::file_size(File, Error);
+    std::string Text;
     auto QuietSince = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() < Deadline && std::chrono::steady_clock::now() - QuietSince < 300ms) {
-        std::this_thread::sleep_for(20ms);
-        const uintmax_t Now = std::filesystem::file_size(File, Error);
-        if (!Error && Now != Size) {
-            Size = Now;
+    for (;;) {
+        std::ifstream Stream(File, std::ios::binary);
+        Stream.seekg(static_cast<std::streamoff>(Read));
+        const std::string Now((std::istreambuf_iterator<char>(Stream)), std::istreambuf_iterator<char>());
+        if (Now != Text) {
+            Text = Now;
             QuietSince = std::chrono::steady_clock::now();
         }
+        const auto Lines = static_cast<size_t>(std::count(Text.begin(), Text.end(), '\n'));
+        const bool Quiet = std::chrono::steady_clock::now() - QuietSince >= 200ms;
+        if ((Lines >= Expected && Quiet) || std::chrono::steady_clock::now() >= Deadline)
+            break;
+        std::this_thread::sleep_for(20ms);
     }
-    std::ifstream Stream(File, std::ios::binary);
-    Stream.seekg(static_cast<std::streamoff>(Read));
     TTexts Lines;
-    for (std::string Line; std::getline(Stream, Line);) {
+    std::istringstream Stream(Text);
+    // A line not ended yet is the next call's.
+    for (std::string Line; std::getline(Stream, Line) && !Stream.eof();) {
         Read += Line.size() + 1;
         Lines.push_back(Line.substr(Line.find(' ') + 1));
     }

@@ -19,9 +19,10 @@ class TMIDILog {
 public:
     explicit TMIDILog(std::string File) : File(std::move(File)) {}
 
-    // The lines written since the last call, once the program has gone quiet,
-    // without their times: "-1 open", "0 90 30 67" (device, then what).
-    TTexts Received();
+    // The lines written since the last call, once Expected of them are there
+    // and the program has gone quiet, without their times: "-1 open",
+    // "0 90 30 67" (device, then what).
+    TTexts Received(size_t Expected = 0);
 
 private:
     std::string File;
