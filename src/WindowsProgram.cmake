@@ -43,6 +43,7 @@ endforeach()
 add_custom_command(OUTPUT ${KLAVORA_ICON}
   COMMAND ${ICOTOOL} --create --output=${KLAVORA_ICON} ${KLAVORA_ICON_ARGUMENTS}
   DEPENDS ${KLAVORA_ICON_PNGS})
+set(KLAVORA_ICON ${KLAVORA_ICON} PARENT_SCOPE)
 
 # The resources: the manifest (common controls 6, per-monitor DPI awareness),
 # the version information and the icon.

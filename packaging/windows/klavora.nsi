@@ -5,7 +5,7 @@
 ; uninstaller in Add/Remove Programs.
 ;
 ;   makensis -DVERSION=2.9 -DSTAGE=<folder holding klavora.exe and the data
-;            files> -DOUTFILE=<installer> [-DICON=<klavora.ico>] klavora.nsi
+;            files> -DOUTFILE=<installer> -DICON=<klavora.ico> klavora.nsi
 
 Unicode true
 Target amd64-unicode
@@ -23,10 +23,8 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Klavora"
 RequestExecutionLevel admin
 BrandingText "${PRODUCT} ${VERSION}"
-!ifdef ICON
-  !define MUI_ICON "${ICON}"
-  !define MUI_UNICON "${ICON}"
-!endif
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES

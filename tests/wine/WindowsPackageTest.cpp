@@ -29,10 +29,13 @@ int RunUnderWine(const std::vector<std::string>& Arguments)
     return Ended(Program, 60s);
 }
 
+// The program's entry in Add/Remove Programs; empty when there is none.
 std::string UninstallEntry()
 {
-    return Output("env WINEPREFIX='" + WinePrefixFolder() + "' WINEDEBUG=-all wine reg query '" + UninstallKey +
-                  "' 2>/dev/null");
+    int Status = -1;
+    const std::string Entry = Output("env WINEPREFIX='" + WinePrefixFolder() + "' WINEDEBUG=-all wine reg query '" +
+                                     UninstallKey + "' 2>/dev/null", &Status);
+    return Status == 0 ? Entry : "";
 }
 
 }

@@ -1,6 +1,7 @@
 #include "WindowsProgramRun.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -64,18 +65,17 @@ TGeometry GeometryOf(const std::string& Window)
     return Geometry;
 }
 
-// The visible windows of the program other than Known: the ids, one a line.
-std::vector<std::string> OtherVisibleWindows(const std::vector<std::string>& Known)
+// The drop-down list that shows with its top left corner at (Left, Top) of
+// the screen, give or take a frame; empty while none does.
+std::string DroppedListAt(int Left, int Top)
 {
-    std::vector<std::string> Others;
     std::istringstream Lines(Output("xdotool search --onlyvisible --class 'klavora\\.exe' 2>/dev/null"));
     for (std::string Id; std::getline(Lines, Id);) {
         const TGeometry Geometry = GeometryOf(Id);
-        // Wine's input method windows are 1 x 1 and never shown to the user.
-        if (Geometry.Width > 1 && std::find(Known.begin(), Known.end(), Id) == Known.end())
-            Others.push_back(Id);
+        if (std::abs(Geometry.X - Left) <= 2 && std::abs(Geometry.Y - Top) <= 4 && Geometry.Height > 1)
+            return Id;
     }
-    return Others;
+    return {};
 }
 
 }
@@ -168,18 +168,28 @@ void WindowsProgramTest::AtControlCentre(TFormControl Control, const std::string
 
 void WindowsProgramTest::ChooseFromList(TFormControl List, int Index, int Count)
 {
-    AtControlCentre(List, "click 1");
-    std::vector<std::string> DropDown;
-    for (int Try = 0; Try < 50 && DropDown.empty(); ++Try) {
-        std::this_thread::sleep_for(50ms);
-        DropDown = OtherVisibleWindows({Window});
+    const TGeometry Main = GeometryOf(Window);
+    const TRect Place = ClientPlace(List);
+    const int Left = Main.X + ClientX + Place.Left;
+    const int Bottom = Main.Y + ClientY + Place.Top + Place.Height;
+    // Under Wine a click that comes while the window is still being activated
+    // may leave the list closed; a user clicks again.
+    std::string DropDown;
+    for (int Click = 0; Click < 3 && DropDown.empty(); ++Click) {
+        AtControlCentre(List, "click 1");
+        for (int Try = 0; Try < 20 && DropDown.empty(); ++Try) {
+            std::this_thread::sleep_for(50ms);
+            DropDown = DroppedListAt(Left, Bottom);
+        }
     }
-    ASSERT_EQ(DropDown.size(), 1u) << "the list did not drop down";
-    // Every item shows, one below the other, inside a one-pixel frame.
-    const TGeometry Geometry = GeometryOf(DropDown.front());
-    const int ItemHeight = (Geometry.Height - 2) / Count;
+    ASSERT_FALSE(DropDown.empty()) << "the list did not drop down";
+    // The program's drop-down lists show eight items at most, the first ones
+    // first, one below the other inside a one-pixel frame.
+    const TGeometry Geometry = GeometryOf(DropDown);
+    const int ItemHeight = (Geometry.Height - 2) / std::min(Count, 8);
     ASSERT_GT(ItemHeight, 0);
-    Mouse(DropDown.front(), Geometry.Width / 2, 1 + ItemHeight * Index + ItemHeight / 2, "click 1");
+    ASSERT_LT(Index, 8);
+    Mouse(DropDown, Geometry.Width / 2, 1 + ItemHeight * Index + ItemHeight / 2, "click 1");
 }
 
 int WindowsProgramTest::CloseWithAltF4()
