@@ -72,7 +72,8 @@ bench: build
 
 # Sizes of the Windows program and packages, its start under Wine beside the
 # Linux program's, and its key-to-message latency under Wine.
-bench-windows: build windows-package
+bench-windows: configure windows-package
+	@cmake --build $(BUILD_DIR) --target klavora klavora_startup_probe klavora_wine_key_probe
 	@bench/windows $(WINDOWS_DIR) $(BUILD_DIR)
 
 # Runs each fuzz target with clang's libFuzzer for FUZZ_SECONDS, with the
