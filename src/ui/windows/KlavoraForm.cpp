@@ -90,6 +90,21 @@ LRESULT CALLBACK FollowKeysUnderBox(int Code, WPARAM WParam, LPARAM LParam)
     return CallNextHookEx(nullptr, Code, WParam, LParam);
 }
 
+// Makes a closed list Height high: its selection field's height is what
+// the list sets, which not every system reads back as it was set.
+void SetClosedListHeight(HWND List, int Height)
+{
+    for (int Attempt = 0; Attempt < 3; ++Attempt) {
+        RECT Closed;
+        GetWindowRect(List, &Closed);
+        const int Missing = Height - (Closed.bottom - Closed.top);
+        if (Missing == 0)
+            return;
+        const auto Field = static_cast<int>(SendMessageW(List, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        SendMessageW(List, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Field + Missing);
+    }
+}
+
 TButtonFace FaceOf(const TControlPlace& Place)
 {
     switch (Place.Kind) {
@@ -216,13 +231,8 @@ void TForm1::LayOut()
             Place.Kind == TControlKind::ComboBox ? Height * (DroppedListItems + 1) : Height;
         SetWindowPos(Control, nullptr, Scaled(Rect.Left, Dpi), Scaled(Rect.Top, Dpi), Scaled(Rect.Width, Dpi),
                      WindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (Place.Kind == TControlKind::ComboBox) {
-            RECT Closed;
-            GetWindowRect(Control, &Closed);
-            const auto Field = static_cast<int>(SendMessageW(Control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-            SendMessageW(Control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                         Field + Height - (Closed.bottom - Closed.top));
-        }
+        if (Place.Kind == TControlKind::ComboBox)
+            SetClosedListHeight(Control, Height);
     }
     InvalidateRect(Window, nullptr, TRUE);
 }

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "ErrorRecorder.h"
+#include "RecordingMIDIOutService.h"
+#include "TemporaryFolder.h"
+#include "ui/KlavoraFormLayout.h"
+
+// A program folder with the shipped data files, two MIDI devices behind the
+// mapper, and the modules started as the program starts them. Each test
+// creates the window after storing what it needs.
+class WindowsFormTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Creates and shows the main window, then forgets the traffic of its creation.
+    void CreateForm();
+    // Dispatches every message waiting, as the program's message loop does.
+    void DispatchWaiting();
+
+    HWND Window() const;
+    HWND Control(TFormControl Control) const;
+    LRESULT Send(HWND Target, UINT Message, WPARAM WParam = 0, LPARAM LParam = 0);
+    // A key message as the keyboard delivers it; Previous: the key was down already.
+    void SendKey(UINT Message, WPARAM Key, bool Previous = false);
+    // The modifier keys the next key messages find held.
+    void HoldModifiers(bool Shift, bool Alt, bool Ctrl);
+
+    std::vector<std::string> Sent() const { return Service.SentTexts(); }
+
+    TTemporaryProgramFolder Folder;
+    TRecordingMIDIOutService Service;
+    TErrorRecorder Errors;
+};
