@@ -1,5 +1,7 @@
 #include "ui/windows/KlavoraForm.h"
 
+#include <utility>
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -209,18 +211,18 @@ void TForm1::CreateMenus()
 
 void TForm1::LayOut()
 {
-    Font = TahomaFont(11, Dpi);
-    BoldFont = TahomaFont(11, Dpi, true);
-    SmallKeyGlyphFont = TahomaFont(SmallKeyGlyphHeight, Dpi);
-    LargeKeyGlyphFont = TahomaFont(LargeKeyGlyphHeight, Dpi);
-    SendMessageW(Window, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), FALSE);
+    // The fonts in use go only once every control holds the new ones.
+    TFont NewFont = TahomaFont(11, Dpi);
+    TFont NewSmallKeyGlyphFont = TahomaFont(SmallKeyGlyphHeight, Dpi);
+    TFont NewLargeKeyGlyphFont = TahomaFont(LargeKeyGlyphHeight, Dpi);
+    SendMessageW(Window, WM_SETFONT, reinterpret_cast<WPARAM>(NewFont.Handle()), FALSE);
     for (const TControlPlace& Place : FormControls()) {
         const HWND Control = ControlHandle(Place.Control);
-        HFONT ControlFont = Font.Handle();
+        HFONT ControlFont = NewFont.Handle();
         if (Place.Control == TFormControl::Piano1 || Place.Control == TFormControl::Piano3)
-            ControlFont = SmallKeyGlyphFont.Handle();
+            ControlFont = NewSmallKeyGlyphFont.Handle();
         else if (FaceOf(Place) == TButtonFace::BlackKey)
-            ControlFont = LargeKeyGlyphFont.Handle();
+            ControlFont = NewLargeKeyGlyphFont.Handle();
         SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), FALSE);
 
         const TRect Rect = PlaceInWindow(Place);
@@ -234,6 +236,10 @@ void TForm1::LayOut()
         if (Place.Kind == TControlKind::ComboBox)
             SetClosedListHeight(Control, Height);
     }
+    Font = std::move(NewFont);
+    BoldFont = TahomaFont(11, Dpi, true);
+    SmallKeyGlyphFont = std::move(NewSmallKeyGlyphFont);
+    LargeKeyGlyphFont = std::move(NewLargeKeyGlyphFont);
     InvalidateRect(Window, nullptr, TRUE);
 }
 
