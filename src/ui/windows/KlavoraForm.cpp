@@ -107,6 +107,27 @@ void SetClosedListHeight(HWND List, int Height)
     }
 }
 
+// Windows' class of each kind of control, and its style.
+struct TControlClass {
+    const wchar_t* Name;
+    DWORD Style;
+};
+
+TControlClass ControlClassOf(TControlKind Kind)
+{
+    switch (Kind) {
+    case TControlKind::StaticText: return {WC_STATICW, SS_OWNERDRAW | SS_NOTIFY};
+    case TControlKind::GroupBox: return {WC_BUTTONW, BS_GROUPBOX};
+    case TControlKind::ComboBox: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL};
+    case TControlKind::PushButton: return {WC_BUTTONW, BS_PUSHBUTTON};
+    case TControlKind::BitmapButton:
+    case TControlKind::PianoKey: return {WC_BUTTONW, BS_OWNERDRAW};
+    // Created disabled: a disabled bar has not been filled yet.
+    case TControlKind::TrackBar: return {TRACKBAR_CLASSW, TBS_HORZ | TBS_AUTOTICKS | WS_DISABLED};
+    }
+    return {WC_STATICW, 0};
+}
+
 TButtonFace FaceOf(const TControlPlace& Place)
 {
     switch (Place.Kind) {
@@ -158,19 +179,9 @@ TForm1::~TForm1()
 void TForm1::CreateControls()
 {
     for (const TControlPlace& Place : FormControls()) {
-        const wchar_t* Class = WC_BUTTONW;
-        DWORD Style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-        switch (Place.Kind) {
-        case TControlKind::StaticText: Class = WC_STATICW, Style |= SS_OWNERDRAW | SS_NOTIFY; break;
-        case TControlKind::GroupBox: Style |= BS_GROUPBOX; break;
-        case TControlKind::ComboBox: Class = WC_COMBOBOXW, Style |= CBS_DROPDOWNLIST | WS_VSCROLL; break;
-        case TControlKind::PushButton: Style |= BS_PUSHBUTTON; break;
-        case TControlKind::BitmapButton:
-        case TControlKind::PianoKey: Style |= BS_OWNERDRAW; break;
-        // Created disabled: a disabled bar has not been filled yet.
-        case TControlKind::TrackBar: Class = TRACKBAR_CLASSW, Style |= TBS_HORZ | TBS_AUTOTICKS | WS_DISABLED; break;
-        }
-        const HWND Control = CreateWindowExW(0, Class, WideText(Place.Caption).c_str(), Style, 0, 0, 0, 0, Window,
+        const TControlClass Class = ControlClassOf(Place.Kind);
+        const HWND Control = CreateWindowExW(0, Class.Name, WideText(Place.Caption).c_str(),
+                                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | Class.Style, 0, 0, 0, 0, Window,
                                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(Place.Control))),
                                              GetModuleHandleW(nullptr), nullptr);
         // A control listed later lies on top, as a black key on the white ones.
@@ -204,7 +215,8 @@ void TForm1::CreateMenus()
     for (const TFormMenu Which : {TFormMenu::File, TFormMenu::Help}) {
         const HMENU Menu = CreatePopupMenu();
         for (const TMenuItemPlace& Item : MenuItems(Which))
-            AppendMenuW(Menu, MF_STRING, MenuCommandBase + static_cast<UINT>(Item.Item), WideText(Item.Caption).c_str());
+            AppendMenuW(Menu, MF_STRING, MenuCommandBase + static_cast<UINT>(Item.Item),
+                        WideText(Item.Caption).c_str());
         (Which == TFormMenu::File ? FileMenu : HelpMenu) = Menu;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <thread>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "RecordingMIDIOutService.h"
 #include "TemporaryFolder.h"
 #include "app/KlavoraProgram.h"
+#include "support/FilePathRoutines.h"
 #include "ui/windows/AboutRoutines.h"
 #include "ui/windows/KlavoraForm.h"
 #include "ui/windows/SplashScreenRoutines.h"
@@ -44,11 +46,10 @@ protected:
         return RunKlavora(Argc, Argv, TMIDIServiceChoice::Installed, Shown);
     }
 
+    // The log of this run: there, and empty.
     bool LogWritten() const
     {
-        return GetFileAttributesW(std::wstring(Folder.Path().begin(), Folder.Path().end()).append(L"Klavora.log").c_str()) !=
-                   INVALID_FILE_ATTRIBUTES &&
-               Folder.Read("Klavora.log").empty();
+        return std::filesystem::exists(FilePath(Folder / "Klavora.log")) && Folder.Read("Klavora.log").empty();
     }
 };
 
