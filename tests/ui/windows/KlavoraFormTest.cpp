@@ -273,3 +273,36 @@ TEST_F(WindowsFormTest, AKeyReleasedUnderAnErrorBoxEndsItsNoteOnceTheBoxIsGone)
     EXPECT_EQ(Sent(), (std::vector<std::string>{"80 30 00"}));
     EXPECT_FALSE(MIDIPiano.IsSounding(48));
 }
+
+TEST_F(WindowsFormTest, PedalOctaveAndPushButtonsDoTheirPartOnAPress)
+{
+    CreateForm();
+    const auto Press = [this](TFormControl Button, UINT Down, UINT Up) {
+        Send(Control(Button), Down, 0, MAKELPARAM(3, 3));
+        Send(Control(Button), Up, 0, MAKELPARAM(3, 3));
+    };
+    Press(TFormControl::Button22, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    EXPECT_TRUE(KeyboardConfig.GetSustain());
+    Press(TFormControl::Button1, WM_MBUTTONDOWN, WM_MBUTTONUP);
+    Press(TFormControl::Button24, WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_TRUE(KeyboardConfig.GetSoft());
+    EXPECT_FALSE(KeyboardConfig.GetAccent());
+    Press(TFormControl::o3, WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(KeyboardConfig.GetOctave(), 2);
+    const HWND Tips = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+    EXPECT_EQ(HintOf(Tips, Window(), Control(TFormControl::Piano0)), "C2");
+    EXPECT_TRUE(Sent().empty());
+
+    // A mouse note, sustained, ends with "All Notes Off".
+    Press(TFormControl::Piano0, WM_LBUTTONDOWN, WM_LBUTTONUP);
+    Press(TFormControl::Button4, WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"90 18 50", "80 18 00"}));
+
+    Service.ClearRecords();
+    Send(Control(TFormControl::Button2), BM_CLICK);
+    const std::vector<std::string> Reset = Sent();
+    ASSERT_EQ(Reset.size(), 17u);
+    EXPECT_EQ(Reset.front(), "B0 7B 00");
+    EXPECT_EQ(Reset[15], "BF 7B 00");
+    EXPECT_EQ(Reset.back(), "C0 00");
+}
