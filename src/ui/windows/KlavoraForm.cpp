@@ -169,6 +169,10 @@ TForm1::~TForm1()
     Handlers.FormDestroy();
     UnhookWindowsHookEx(KeysUnderBox);
     HookedForm = nullptr;
+    // What the window and its controls say while they go reaches no handler.
+    for (std::unique_ptr<TSubclassedControl>& Subclass : Subclassed)
+        Subclass.reset();
+    SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
     DestroyWindow(Window);
     DestroyMenu(FileMenu);
     DestroyMenu(HelpMenu);

@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr WPARAM KeyZ = 'Z'; // plays offset 0 in the shipped key map
+constexpr WPARAM KeyZ = 'Z'; // plays offset 0 in the test key map
 constexpr WPARAM KeyX = 'X'; // offset 2
 
 // A control's rectangle in the main window's client area.

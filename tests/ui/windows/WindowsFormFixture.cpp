@@ -1,21 +1,6 @@
 #include "WindowsFormFixture.h"
 
-#include "config/KlavoraConfigRoutines.h"
-#include "config/MIDIKeymappingRoutines.h"
-#include "core/MIDIPianoRoutines.h"
-#include "midi/MIDIDevicesRoutines.h"
 #include "ui/windows/KlavoraForm.h"
-
-void WindowsFormTest::SetUp()
-{
-    Folder.CopyShipped("Keyboard.ini");
-    Folder.CopyShipped("GeneralMIDI.ini");
-    Service.DeviceNames = {"Synth One", "Synth Two"};
-    KlavoraConfigStart();
-    MIDIKeymappingStart();
-    MIDIDevicesStart();
-    MIDIPianoStart();
-}
 
 void WindowsFormTest::TearDown()
 {
@@ -23,8 +8,6 @@ void WindowsFormTest::TearDown()
     ReleaseCapture();
     delete Form1;
     Form1 = nullptr;
-    MIDIPianoStop();
-    MIDIDevicesStop();
 }
 
 void WindowsFormTest::CreateForm()

@@ -6,17 +6,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "ErrorRecorder.h"
-#include "RecordingMIDIOutService.h"
-#include "TemporaryFolder.h"
+#include "FormModules.h"
 #include "ui/KlavoraFormLayout.h"
 
-// A program folder with the shipped data files, two MIDI devices behind the
-// mapper, and the modules started as the program starts them. Each test
+// The Windows window with the modules it needs (TFormModules). Each test
 // creates the window after storing what it needs.
 class WindowsFormTest : public testing::Test {
 protected:
-    void SetUp() override;
     void TearDown() override;
 
     // Creates and shows the main window, then forgets the traffic of its creation.
@@ -34,7 +30,6 @@ protected:
 
     std::vector<std::string> Sent() const { return Service.SentTexts(); }
 
-    TTemporaryProgramFolder Folder;
-    TRecordingMIDIOutService Service;
-    TErrorRecorder Errors;
+    TFormModules Modules;
+    TRecordingMIDIOutService& Service = Modules.Service;
 };
