@@ -47,7 +47,8 @@ set(KLAVORA_ICON ${KLAVORA_ICON} PARENT_SCOPE)
 
 # The resources: the manifest (common controls 6, per-monitor DPI awareness),
 # the version information and the icon.
-set(KLAVORA_MANIFEST ${CMAKE_CURRENT_SOURCE_DIR}/app/windows/klavora.exe.manifest)
+set(KLAVORA_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/klavora.exe.manifest)
+configure_file(app/windows/klavora.exe.manifest.in ${KLAVORA_MANIFEST} @ONLY)
 string(REPLACE "." "," KLAVORA_VERSION_COMMAS "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0")
 configure_file(app/windows/Klavora.rc.in ${CMAKE_CURRENT_BINARY_DIR}/Klavora.rc @ONLY)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/Klavora.rc PROPERTIES

@@ -7,6 +7,15 @@
 
 namespace {
 
+// The MIDI outputs the system offers, and how keys map.
+#ifdef _WIN32
+constexpr const char* Outputs = "(a MIDI output device of Windows). Keys follow their place on the keyboard,\n"
+                                "whatever its layout.\n";
+#else
+constexpr const char* Outputs = "(the built-in synthesizer, a JACK or an ALSA port). Keys follow their place on\n"
+                                "the keyboard, whatever its layout.\n";
+#endif
+
 void PrintHelp(std::FILE* Out)
 {
     std::fprintf(Out,
@@ -14,8 +23,7 @@ void PrintHelp(std::FILE* Out)
                  "\n"
                  "%s turns the computer keyboard and mouse into a MIDI keyboard controller:\n"
                  "PC keys and the piano keys of its window play notes on the chosen MIDI output\n"
-                 "(the built-in synthesizer, a JACK or an ALSA port). Keys follow their place on\n"
-                 "the keyboard, whatever its layout.\n"
+                 "%s"
                  "\n"
                  "  --help     show this text and exit\n"
                  "  --version  show the version and exit\n"
@@ -23,7 +31,7 @@ void PrintHelp(std::FILE* Out)
                  "Settings:  %s\n"
                  "Key maps:  %s\n"
                  "Help:      %s\n",
-                 ApplicationTitle, SettingsFile("Setup.ini").c_str(), DataFile("Keyboard.ini").c_str(),
+                 ApplicationTitle, Outputs, SettingsFile("Setup.ini").c_str(), DataFile("Keyboard.ini").c_str(),
                  (DataFolder() + "Readme.txt").c_str());
 }
 

@@ -93,7 +93,7 @@ protected:
 
 void PlayZ()
 {
-    Form1->FormKeyDown(VK_Z, Qt::NoModifier);
+    Form1->Handlers.FormKeyDown(VK_Z, {});
 }
 
 }
@@ -127,7 +127,7 @@ TEST_F(KlavoraProgramTest, FileExitEndsTheProgramLikeClosingTheWindow)
 {
     const int Result = Run([] {
         PlayZ();
-        Form1->StaticText1MouseDown();
+        Form1->Handlers.StaticText1MouseDown();
         EXPECT_EQ(MIDIPiano.HeldNotes.size(), 0u); // opening the menu stopped the note
         Form1->PopupMenu1->hide();
         Form1->File1->trigger();

@@ -62,6 +62,11 @@ TForm1::TForm1()
 
 TForm1::~TForm1()
 {
+    // The controls outlive the handlers (QWidget deletes them last): what
+    // they say while they go, such as a list's pop-up closing, reaches no one.
+    for (QObject* Child : findChildren<QObject*>())
+        Child->disconnect(this);
+    qGuiApp->disconnect(this);
     SetErrorBoxesClosedHandler(nullptr);
     Handlers.FormDestroy();
 }

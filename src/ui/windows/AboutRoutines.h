@@ -26,7 +26,6 @@ public:
     // Shows the box centred over its owner, with the focus on "Close", and
     // returns once it closes; the owner takes no input meanwhile.
     void ShowModal();
-    bool Showing() const { return IsShowing; }
 
     // "Home Page": opens the product's home page; the box stays open.
     void Button2Click();

@@ -32,14 +32,3 @@ TFont TahomaFont(int CharacterHeight, UINT Dpi, bool Bold)
                              FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
 }
-
-void SetChildrenFont(HWND Parent, HFONT Font)
-{
-    EnumChildWindows(
-        Parent,
-        [](HWND Child, LPARAM Font) {
-            SendMessageW(Child, WM_SETFONT, static_cast<WPARAM>(Font), FALSE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(Font));
-}

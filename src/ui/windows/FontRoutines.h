@@ -25,6 +25,3 @@ private:
 // Tahoma with a character height of CharacterHeight pixels at 96 dots per
 // inch, scaled to Dpi: the font of every window of the program.
 TFont TahomaFont(int CharacterHeight, UINT Dpi, bool Bold = false);
-
-// Gives every child window of Parent the font.
-void SetChildrenFont(HWND Parent, HFONT Font);

@@ -178,7 +178,8 @@ void TStaticText::Draw(const DRAWITEMSTRUCT& Item) const
     const HGDIOBJ Replaced = SelectObject(Item.hDC, FontOf(Window));
     SetBkMode(Item.hDC, TRANSPARENT);
     SetTextColor(Item.hDC, ColorRef(IsRaised ? LabelHoverColor : LabelColor));
-    DrawTextW(Item.hDC, Text.c_str(), static_cast<int>(Text.size()), &Bounds, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(Item.hDC, Text.c_str(), static_cast<int>(Text.size()), &Bounds,
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(Item.hDC, Replaced);
 }
 

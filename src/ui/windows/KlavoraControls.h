@@ -50,15 +50,12 @@ protected:
 class TSubclassedControl {
 public:
     TSubclassedControl(HWND Window, TFormControl Id, TControlEvents& Events);
-    ~TSubclassedControl();
+    virtual ~TSubclassedControl();
     TSubclassedControl(const TSubclassedControl&) = delete;
     TSubclassedControl& operator=(const TSubclassedControl&) = delete;
 
-    HWND Handle() const { return Window; }
-    TFormControl Control() const { return Id; }
-
 protected:
-    // The subclass's handling of one message; it ends with PassOn.
+    // The subclass's look at one message, which it then passes on.
     virtual LRESULT HandleMessage(UINT Message, WPARAM WParam, LPARAM LParam) = 0;
     LRESULT PassOn(UINT Message, WPARAM WParam, LPARAM LParam);
     LRESULT PassToWindow(UINT Message, WPARAM WParam, LPARAM LParam);

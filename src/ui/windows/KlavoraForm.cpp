@@ -1,5 +1,7 @@
 #include "ui/windows/KlavoraForm.h"
 
+#include <utility>
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -90,6 +92,42 @@ LRESULT CALLBACK FollowKeysUnderBox(int Code, WPARAM WParam, LPARAM LParam)
     return CallNextHookEx(nullptr, Code, WParam, LParam);
 }
 
+// Makes a closed list Height high: its selection field's height is what
+// the list sets, which not every system reads back as it was set.
+void SetClosedListHeight(HWND List, int Height)
+{
+    for (int Attempt = 0; Attempt < 3; ++Attempt) {
+        RECT Closed;
+        GetWindowRect(List, &Closed);
+        const int Missing = Height - (Closed.bottom - Closed.top);
+        if (Missing == 0)
+            return;
+        const auto Field = static_cast<int>(SendMessageW(List, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        SendMessageW(List, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Field + Missing);
+    }
+}
+
+// Windows' class of each kind of control, and its style.
+struct TControlClass {
+    const wchar_t* Name;
+    DWORD Style;
+};
+
+TControlClass ControlClassOf(TControlKind Kind)
+{
+    switch (Kind) {
+    case TControlKind::StaticText: return {WC_STATICW, SS_OWNERDRAW | SS_NOTIFY};
+    case TControlKind::GroupBox: return {WC_BUTTONW, BS_GROUPBOX};
+    case TControlKind::ComboBox: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL};
+    case TControlKind::PushButton: return {WC_BUTTONW, BS_PUSHBUTTON};
+    case TControlKind::BitmapButton:
+    case TControlKind::PianoKey: return {WC_BUTTONW, BS_OWNERDRAW};
+    // Created disabled: a disabled bar has not been filled yet.
+    case TControlKind::TrackBar: return {TRACKBAR_CLASSW, TBS_HORZ | TBS_AUTOTICKS | WS_DISABLED};
+    }
+    return {WC_STATICW, 0};
+}
+
 TButtonFace FaceOf(const TControlPlace& Place)
 {
     switch (Place.Kind) {
@@ -131,6 +169,10 @@ TForm1::~TForm1()
     Handlers.FormDestroy();
     UnhookWindowsHookEx(KeysUnderBox);
     HookedForm = nullptr;
+    // What the window and its controls say while they go reaches no handler.
+    for (std::unique_ptr<TSubclassedControl>& Subclass : Subclassed)
+        Subclass.reset();
+    SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
     DestroyWindow(Window);
     DestroyMenu(FileMenu);
     DestroyMenu(HelpMenu);
@@ -141,19 +183,9 @@ TForm1::~TForm1()
 void TForm1::CreateControls()
 {
     for (const TControlPlace& Place : FormControls()) {
-        const wchar_t* Class = WC_BUTTONW;
-        DWORD Style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-        switch (Place.Kind) {
-        case TControlKind::StaticText: Class = WC_STATICW, Style |= SS_OWNERDRAW | SS_NOTIFY; break;
-        case TControlKind::GroupBox: Style |= BS_GROUPBOX; break;
-        case TControlKind::ComboBox: Class = WC_COMBOBOXW, Style |= CBS_DROPDOWNLIST | WS_VSCROLL; break;
-        case TControlKind::PushButton: Style |= BS_PUSHBUTTON; break;
-        case TControlKind::BitmapButton:
-        case TControlKind::PianoKey: Style |= BS_OWNERDRAW; break;
-        // Created disabled: a disabled bar has not been filled yet.
-        case TControlKind::TrackBar: Class = TRACKBAR_CLASSW, Style |= TBS_HORZ | TBS_AUTOTICKS | WS_DISABLED; break;
-        }
-        const HWND Control = CreateWindowExW(0, Class, WideText(Place.Caption).c_str(), Style, 0, 0, 0, 0, Window,
+        const TControlClass Class = ControlClassOf(Place.Kind);
+        const HWND Control = CreateWindowExW(0, Class.Name, WideText(Place.Caption).c_str(),
+                                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | Class.Style, 0, 0, 0, 0, Window,
                                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(Place.Control))),
                                              GetModuleHandleW(nullptr), nullptr);
         // A control listed later lies on top, as a black key on the white ones.
@@ -187,25 +219,26 @@ void TForm1::CreateMenus()
     for (const TFormMenu Which : {TFormMenu::File, TFormMenu::Help}) {
         const HMENU Menu = CreatePopupMenu();
         for (const TMenuItemPlace& Item : MenuItems(Which))
-            AppendMenuW(Menu, MF_STRING, MenuCommandBase + static_cast<UINT>(Item.Item), WideText(Item.Caption).c_str());
+            AppendMenuW(Menu, MF_STRING, MenuCommandBase + static_cast<UINT>(Item.Item),
+                        WideText(Item.Caption).c_str());
         (Which == TFormMenu::File ? FileMenu : HelpMenu) = Menu;
     }
 }
 
 void TForm1::LayOut()
 {
-    Font = TahomaFont(11, Dpi);
-    BoldFont = TahomaFont(11, Dpi, true);
-    SmallKeyGlyphFont = TahomaFont(SmallKeyGlyphHeight, Dpi);
-    LargeKeyGlyphFont = TahomaFont(LargeKeyGlyphHeight, Dpi);
-    SendMessageW(Window, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), FALSE);
+    // The fonts in use go only once every control holds the new ones.
+    TFont NewFont = TahomaFont(11, Dpi);
+    TFont NewSmallKeyGlyphFont = TahomaFont(SmallKeyGlyphHeight, Dpi);
+    TFont NewLargeKeyGlyphFont = TahomaFont(LargeKeyGlyphHeight, Dpi);
+    SendMessageW(Window, WM_SETFONT, reinterpret_cast<WPARAM>(NewFont.Handle()), FALSE);
     for (const TControlPlace& Place : FormControls()) {
         const HWND Control = ControlHandle(Place.Control);
-        HFONT ControlFont = Font.Handle();
+        HFONT ControlFont = NewFont.Handle();
         if (Place.Control == TFormControl::Piano1 || Place.Control == TFormControl::Piano3)
-            ControlFont = SmallKeyGlyphFont.Handle();
+            ControlFont = NewSmallKeyGlyphFont.Handle();
         else if (FaceOf(Place) == TButtonFace::BlackKey)
-            ControlFont = LargeKeyGlyphFont.Handle();
+            ControlFont = NewLargeKeyGlyphFont.Handle();
         SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), FALSE);
 
         const TRect Rect = PlaceInWindow(Place);
@@ -216,14 +249,13 @@ void TForm1::LayOut()
             Place.Kind == TControlKind::ComboBox ? Height * (DroppedListItems + 1) : Height;
         SetWindowPos(Control, nullptr, Scaled(Rect.Left, Dpi), Scaled(Rect.Top, Dpi), Scaled(Rect.Width, Dpi),
                      WindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (Place.Kind == TControlKind::ComboBox) {
-            RECT Closed;
-            GetWindowRect(Control, &Closed);
-            const auto Field = static_cast<int>(SendMessageW(Control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-            SendMessageW(Control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                         Field + Height - (Closed.bottom - Closed.top));
-        }
+        if (Place.Kind == TControlKind::ComboBox)
+            SetClosedListHeight(Control, Height);
     }
+    Font = std::move(NewFont);
+    BoldFont = TahomaFont(11, Dpi, true);
+    SmallKeyGlyphFont = std::move(NewSmallKeyGlyphFont);
+    LargeKeyGlyphFont = std::move(NewLargeKeyGlyphFont);
     InvalidateRect(Window, nullptr, TRUE);
 }
 

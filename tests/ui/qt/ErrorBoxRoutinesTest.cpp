@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 #include "FormFixture.h"
 #include "support/ErrorRoutines.h"
-#include "ui/ErrorBoxRoutines.h"
+#include "ui/qt/ErrorBox.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ std::vector<QMessageBox*> BoxesUp()
 TEST(ErrorBoxRoutinesTest, ShowsOneModalBoxAtATimeWithTheTextAsPassed)
 {
     EnsureApplication();
-    ErrorBoxStart();
+    ErrorBoxStart(QtErrorBox);
     std::vector<TShownBox> Shown;
     QTimer Watcher;
     Watcher.setInterval(10);

@@ -1,30 +1,13 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "FormFixture.h"
 
-#include <fstream>
 #include <memory>
-
-#include <unistd.h>
 
 #include <QComboBox>
 #include <QTest>
 
-#include "config/KlavoraConfigRoutines.h"
-#include "config/MIDIKeymappingRoutines.h"
-#include "core/MIDIPianoRoutines.h"
-#include "midi/MIDIDevicesRoutines.h"
-#include "support/ProgramFolderRoutines.h"
 #include "ui/qt/KlavoraApplication.h"
 #include "ui/qt/KlavoraForm.h"
-
-namespace {
-
-// Z, X and the digit 2 play offsets 0, 2 and 13; Tab, Enter, Escape and the
-// left arrow play 25..28, so that they can be heard reaching the window.
-constexpr const char* TestKeymap =
-    "\n[Test]\n90=0\n88=2\n50=13\n9=25\n13=26\n27=27\n37=28\n";
-
-}
 
 // Owns the application object until every test has run: Qt must not be
 // torn down by the exit handlers.
@@ -46,28 +29,6 @@ void EnsureApplication()
         Environment->Application = std::make_unique<TKlavoraApplication>(Argc, Argv);
 }
 
-void FormTest::SetUp()
-{
-    EnsureApplication();
-    Folder = std::filesystem::temp_directory_path() /
-             ("klavora-ui-" + std::to_string(::getpid()) + "-" +
-              testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(Folder);
-    std::filesystem::create_directories(Folder);
-    const std::filesystem::path Data = std::filesystem::path(KLAVORA_SOURCE_DIR) / "data";
-    for (const char* Name : {"Keyboard.ini", "GeneralMIDI.ini"})
-        std::filesystem::copy_file(Data / Name, Folder / Name);
-    std::ofstream(Folder / "Keyboard.ini", std::ios::app) << TestKeymap;
-    SetProgramFolder(Folder.string());
-
-    Service.DeviceNames = {"Synth One", "Synth Two"};
-    KlavoraConfigStart();
-    KeyboardConfig.SetMap("Test");
-    MIDIKeymappingStart();
-    MIDIDevicesStart();
-    MIDIPianoStart();
-}
-
 void FormTest::TearDown()
 {
     // A button a test left down would be seen as held by the next test.
@@ -76,12 +37,6 @@ void FormTest::TearDown()
             QTest::mouseRelease(Form1, Button);
     delete Form1;
     Form1 = nullptr;
-    MIDIPianoStop();
-    MIDIDevicesStop();
-    MIDIKeymappingStop();
-    KlavoraConfigStop();
-    SetProgramFolder("");
-    std::filesystem::remove_all(Folder);
 }
 
 void FormTest::CreateFormKeepingTraffic()

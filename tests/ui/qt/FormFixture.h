@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -8,21 +7,18 @@
 
 #include <QKeyEvent>
 
-#include "ErrorRecorder.h"
-#include "RecordingMIDIOutService.h"
+#include "FormModules.h"
 
 class QWidget;
 
 // The one application object of the test program, created on first use.
 void EnsureApplication();
 
-// A program folder with copies of the shipped data files, the test key map
-// "Test" added to the keyboard definition, two MIDI devices behind the
-// mapper, and the modules started as the program starts them. The window is
+// The Qt window with the modules it needs (TFormModules). The window is
 // created by each test, after it has stored what it needs.
 class FormTest : public testing::Test {
 protected:
-    void SetUp() override;
+    void SetUp() override { EnsureApplication(); }
     void TearDown() override;
 
     // Creates, shows and activates the main window, then forgets the traffic
@@ -47,9 +43,10 @@ protected:
 
     std::vector<std::string> Sent() const { return Service.SentTexts(); }
 
-    std::filesystem::path Folder;
-    TRecordingMIDIOutService Service;
-    TErrorRecorder Errors;
+    TFormModules Modules;
+    TTemporaryFolder& Folder = Modules.Folder;
+    TRecordingMIDIOutService& Service = Modules.Service;
+    TErrorRecorder& Errors = Modules.Errors;
 };
 
 // XKB key codes of the keys the tests press.

@@ -75,3 +75,19 @@ TEST(KlavoraControls, ALitKeyShowsTheHighlightsHueApartFromAnIdleOrPointedKeyOnL
         EXPECT_LT(Black.Lit.value() + 20, White.Lit.value());
     }
 }
+
+TEST(KlavoraControls, TheLitColoursAreQtsOwnSoThatTheWindowLooksAsItAlwaysDid)
+{
+    for (int Red = 0; Red < 256; Red += 15)
+        for (int Green = 0; Green < 256; Green += 17)
+            for (int Blue = 0; Blue < 256; Blue += 3) {
+                const QColor Highlight(Red, Green, Blue);
+                const QColor Face(255 - Blue, Red, Green);
+                QPalette Palette;
+                Palette.setColor(QPalette::Highlight, Highlight);
+                Palette.setColor(QPalette::Button, Face);
+                ASSERT_EQ(LitKeyColor(Palette, true).rgb(), Highlight.darker(160).rgb()) << Highlight.name().toStdString();
+                ASSERT_EQ(LitKeyColor(Palette, false).rgb(),
+                          QColor((Red + Face.red()) / 2, (Green + Face.green()) / 2, (Blue + Face.blue()) / 2).rgb());
+            }
+}

@@ -2,7 +2,6 @@
 
 #include <QKeyEvent>
 
-#include "ui/KlavoraFormRoutines.h"
 #include "ui/qt/VirtualKeyRoutines.h"
 
 namespace {
@@ -49,13 +48,4 @@ TEST(VirtualKeyRoutinesTest, WithoutANativeCodeTheQtKeyNamesTheUSKeyThatMakesIt)
     EXPECT_EQ(CodeOf(Qt::Key_5, Qt::KeypadModifier, 0, 0, "offscreen"), 0x65);
     EXPECT_EQ(CodeOf(Qt::Key_Slash, Qt::KeypadModifier, 0, 0, "offscreen"), 0x6F);
     EXPECT_EQ(CodeOf(Qt::Key_Enter, Qt::KeypadModifier, 0, 0, "offscreen"), 0x0D);
-}
-
-TEST(NoteNameTest, NamesNotesWithSharpsFromOctaveZero)
-{
-    const std::pair<int32_t, const char*> Names[] = {{0, "C0"},   {1, "C#0"},  {59, "B4"},  {60, "C5"},  {61, "C#5"},
-                                                     {69, "A5"},  {108, "C9"}, {127, "G10"}, {-1, "?0"}, {-13, "?-1"},
-                                                     {-12, "C-1"}};
-    for (const auto& [Note, Name] : Names)
-        EXPECT_EQ(NoteName(Note), Name) << Note;
 }
