@@ -1,6 +1,7 @@
 #include "WineDesktop.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -18,6 +19,8 @@ bool Wine(const std::string& Command)
 }
 
 }
+
+std::string TWineDesktop::Problem;
 
 std::string WindowsBuildFolder()
 {
@@ -66,15 +69,24 @@ std::string WindowsFileName(const std::string& UnixName)
 
 void TWineDesktop::SetUp()
 {
-    ASSERT_FALSE(WindowsBuildFolder().empty()) << "KLAVORA_WINDOWS_BUILD names no cross build";
+    if (WindowsBuildFolder().empty()) {
+        Problem = "KLAVORA_WINDOWS_BUILD names no cross build";
+        return;
+    }
+    if (!std::filesystem::exists(WindowsBuildFolder() + "/klavora.exe")) {
+        Problem = "no klavora.exe in " + WindowsBuildFolder();
+        return;
+    }
     Display.emplace();
-    ASSERT_FALSE(Display->Name.empty()) << "Xvfb did not start";
-    ASSERT_TRUE(Wine("bash '" KLAVORA_SOURCE_DIR "/scripts/wine-prefix' '" + WinePrefixFolder() + "'"))
-        << "the Wine prefix " << WinePrefixFolder() << " could not be made";
+    if (Display->Name.empty())
+        Problem = "Xvfb did not start";
+    else if (!Wine("bash '" KLAVORA_SOURCE_DIR "/scripts/wine-prefix' '" + WinePrefixFolder() + "'"))
+        Problem = "the Wine prefix " + WinePrefixFolder() + " could not be made";
 }
 
 void TWineDesktop::TearDown()
 {
-    Wine("wineserver -k");
+    if (Display)
+        Wine("wineserver -k");
     Display.reset();
 }

@@ -18,6 +18,10 @@ public:
     void SetUp() override;
     void TearDown() override;
 
+    // Why the tests cannot run the program here; empty when they can. Every
+    // test fails with it, rather than being skipped.
+    static std::string Problem;
+
 private:
     std::optional<TVirtualDisplay> Display;
 };
