@@ -1,5 +1,7 @@
 #include "app/KlavoraProgram.h"
 
+#include <atomic>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QIcon>
@@ -46,6 +48,23 @@ void StopFromSignal()
     QCoreApplication::exit(0);
 }
 
+// The system's ports may have changed: the window reads them again on its
+// own thread, once for a burst of changes.
+void DevicesChanged()
+{
+    static std::atomic<bool> Pending = false;
+    if (Pending.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        qApp,
+        [] {
+            Pending = false;
+            if (Form1 != nullptr)
+                Form1->Handlers.DevicesChanged();
+        },
+        Qt::QueuedConnection);
+}
+
 // Shows the main window and runs the message loop unless a stop signal came
 // meanwhile; the loop's exit code.
 int RunWindows(const std::function<void()>& Shown)
@@ -57,6 +76,7 @@ int RunWindows(const std::function<void()>& Shown)
     About->ProgramName->setText(QString::fromLatin1(ProgramCaption));
     SplashScreen->hide();
     Form1->setWindowTitle(QString::fromLatin1(ProgramCaption));
+    MIDIOutService().WatchDevices(DevicesChanged);
     if (StopSignalReceived())
         return 0;
 
@@ -72,8 +92,10 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
 {
     StopSignalsStart();
     // Listing the system's MIDI ports takes as long as starting Qt: both go on at once.
-    if (MIDIService == TMIDIServiceChoice::System)
-        SystemMIDIOutServicePrepare(StoredDeviceID());
+    if (MIDIService == TMIDIServiceChoice::System) {
+        const TStoredDevice Stored = StoredDevice();
+        SystemMIDIOutServicePrepare(Stored.ID, Stored.Name);
+    }
     // Every box needs the application object, so it comes first.
     DisplayOpeningStart();
     TKlavoraApplication Application(Argc, Argv);
@@ -94,6 +116,7 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     // A stop signal during a start-up box skips the windows: the modules
     // still stop in order and the log is written.
     const int Result = StopSignalReceived() ? 0 : RunWindows(Shown);
+    MIDIOutService().WatchDevices(nullptr);
     EndErrorBoxes();
 
     delete SplashScreen;

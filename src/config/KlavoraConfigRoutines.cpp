@@ -36,6 +36,7 @@ int32_t VolumeIn(const TProfileSnapshot& Settings)
     return Clamp(Settings.ReadInteger(KeyboardSection, "Volume", 111), MinVolume, MaxVolume);
 }
 int32_t DeviceIDIn(const TProfileSnapshot& Settings) { return Settings.ReadInteger(MIDIOutSection, "DeviceID", 0); }
+std::string DeviceNameIn(const TProfileSnapshot& Settings) { return Settings.ReadString(MIDIOutSection, "DeviceName", ""); }
 bool AccentIn(const TProfileSnapshot& Settings) { return Settings.ReadBool(KeyboardSection, "Accent", false); }
 bool SoftIn(const TProfileSnapshot& Settings) { return Settings.ReadBool(KeyboardSection, "Soft", false); }
 bool SustainIn(const TProfileSnapshot& Settings) { return Settings.ReadBool(KeyboardSection, "Sustain", false); }
@@ -114,6 +115,8 @@ void TKeyboardConfig::SetMouseOctave(int32_t Value) { WriteInteger(*this, MouseS
 
 int32_t TKeyboardConfig::GetDeviceID() const { return DeviceIDIn(Snapshot(*this)); }
 void TKeyboardConfig::SetDeviceID(int32_t Value) { WriteInteger(*this, MIDIOutSection, "DeviceID", Value); }
+std::string TKeyboardConfig::GetDeviceName() const { return DeviceNameIn(Snapshot(*this)); }
+void TKeyboardConfig::SetDeviceName(const std::string& Value) { WriteString(*this, MIDIOutSection, "DeviceName", Value); }
 
 TNoteSettings TKeyboardConfig::GetNoteSettings() const
 {
@@ -166,9 +169,10 @@ void TKeyboardConfig::CloseConfig()
     MIDIPatch.ClearPatch();
 }
 
-int32_t StoredDeviceID()
+TStoredDevice StoredDevice()
 {
-    return DeviceIDIn(TProfileSnapshot(SettingsFile("Setup.ini"), SettingsSizeLimit));
+    const TProfileSnapshot Settings(SettingsFile("Setup.ini"), SettingsSizeLimit);
+    return {DeviceIDIn(Settings), DeviceNameIn(Settings)};
 }
 
 void KlavoraConfigStart()

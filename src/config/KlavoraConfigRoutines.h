@@ -56,8 +56,13 @@ struct TKeyboardConfig {
     void SetMap(const std::string& Value);
     int32_t GetMouseOctave() const;
     void SetMouseOctave(int32_t Value);
+    // The output device: its position in the device list, and the name of
+    // the port chosen (empty in files written before names were kept), which
+    // wins over a position that has come to name another port.
     int32_t GetDeviceID() const;
     void SetDeviceID(int32_t Value);
+    std::string GetDeviceName() const;
+    void SetDeviceName(const std::string& Value);
     std::string GetPatch() const;
     // The note settings from one read of the settings file.
     TNoteSettings GetNoteSettings() const;
@@ -72,10 +77,14 @@ struct TKeyboardConfig {
 
 extern TKeyboardConfig KeyboardConfig;
 
-// The DeviceID that "Setup.ini" in the settings folder holds now, read
+// The output device that "Setup.ini" in the settings folder holds now, read
 // without opening the store, so before the program can show any box: the
-// default when the file is missing or cannot be read.
-int32_t StoredDeviceID();
+// defaults when the file is missing or cannot be read.
+struct TStoredDevice {
+    int32_t ID;
+    std::string Name;
+};
+TStoredDevice StoredDevice();
 
 // Start step: opens "Setup.ini" in the settings folder, making the folder
 // when it is missing. Stop step: closes it.

@@ -7,6 +7,7 @@
 
 #include "core/MIDIMessageRoutines.h"
 #include "midi/FluidSynthLibrary.h"
+#include "midi/MIDIDevicesRoutines.h"
 #include "midi/SoundFontRoutines.h"
 #include "midi/SoundSystemRoutines.h"
 #include "support/ProgramFolderRoutines.h"
@@ -70,17 +71,82 @@ void TLinuxMIDIOutService::Enumerate(const std::string& SoundFont, std::vector<T
     Devices.clear();
     if (!SoundFont.empty())
         Devices.push_back(TDevice{SynthesizerName, SoundFont, nullptr});
+    UpdatePorts(std::move(SystemPorts));
+}
+
+void TLinuxMIDIOutService::UpdatePorts(std::vector<TSystemPortName> SystemPorts)
+{
+    std::vector<TDevice> Updated;
+    if (!Devices.empty() && !Devices.front().SoundFont.empty())
+        Updated.push_back(std::move(Devices.front()));
     for (TSystemPortName& Port : SystemPorts) {
+        const auto Known = std::find_if(Devices.begin(), Devices.end(), [&Port](const TDevice& Device) {
+            return Device.Connection && Device.Name == Port.Name && Device.Connection->API() == Port.API;
+        });
         std::string Name = Port.Name;
-        Devices.push_back(TDevice{std::move(Name), {}, std::make_unique<TSystemMIDIPort>(std::move(Port))});
+        Updated.push_back(Known != Devices.end()
+                              ? std::move(*Known)
+                              : TDevice{std::move(Name), {}, std::make_shared<TSystemMIDIPort>(std::move(Port))});
     }
+    Devices = std::move(Updated);
+}
+
+void TLinuxMIDIOutService::Refresh()
+{
+    WatchJACK();
+    UpdatePorts(ListSystemPorts(&ALSALister));
+}
+
+bool TLinuxMIDIOutService::IsSameDevice(const std::string& Stored, const std::string& Listed) const
+{
+    for (const TDevice& Device : Devices)
+        if (Device.Name == Listed && Device.Connection)
+            return IsSamePort(Device.Connection->API(), Stored, Listed);
+    return Stored == Listed;
+}
+
+void TLinuxMIDIOutService::WatchDevices(std::function<void()> Changed)
+{
+    // The watcher goes first: its notification thread ends with it.
+    StopWatching();
+    DevicesChanged = std::move(Changed);
+    WatchJACK();
+}
+
+void TLinuxMIDIOutService::WatchJACK()
+{
+    if (!DevicesChanged)
+        return;
+    if (OpeningWatcher.valid()) {
+        if (OpeningWatcher.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        JACKWatcher = OpeningWatcher.get();
+    }
+    if (JACKWatcher && JACKWatcher->Watching())
+        return;
+    JACKWatcher.reset();
+    OpeningWatcher = std::async(std::launch::async, [Changed = DevicesChanged] {
+        // The sound systems' libraries set themselves up on one thread at a time.
+        WaitForPreparedSoundSystems();
+        return TJACKPortWatcher::Open(Changed);
+    });
+}
+
+void TLinuxMIDIOutService::StopWatching()
+{
+    if (OpeningWatcher.valid())
+        JACKWatcher = OpeningWatcher.get();
+    JACKWatcher.reset();
 }
 
 // Every port closes as it goes; the JACK client closes with the last of them.
 void TLinuxMIDIOutService::Clear()
 {
+    StopWatching();
+    DevicesChanged = nullptr;
     OpenPorts.clear();
     Devices.clear();
+    ALSALister.reset();
     ReleaseSharedJACKMIDIClient();
     TakePrestarted({});
 }
@@ -123,7 +189,7 @@ uint32_t TLinuxMIDIOutService::OpenDevice(TDevice& Device, HMIDIOUT& Handle)
         uint32_t Result;
         std::optional<TStartedSynthesizer> Started = TakePrestarted(Device.SoundFont);
         if (Device.Connection) {
-            Port.System = Device.Connection.get();
+            Port.System = Device.Connection;
             Result = Port.System->Open();
         } else if (Started) {
             Port.Synthesizer = std::move(Started->Port);
@@ -177,6 +243,8 @@ namespace {
 
 // The listing of the system's ports that runs while the program starts.
 std::future<std::vector<TSystemPortName>> PreparedSystemPorts;
+// Ready once the start-up worker has done all its work.
+std::shared_future<void> PreparedWork;
 // The SoundFont found before the listing began; the start step uses it too.
 std::optional<std::string> PreparedSoundFont;
 std::thread SoundWorker;
@@ -187,37 +255,41 @@ std::thread SoundWorker;
 // configuration loads PulseAudio's plug-in, PulseAudio its translations), and
 // two threads doing so at once can each wait on a lock the other holds.
 void PrepareOnWorker(std::promise<std::vector<TSystemPortName>> Listed,
-                     std::packaged_task<void()> StartSynthesizer)
+                     std::packaged_task<void()> StartSynthesizer, std::promise<void> Done)
 {
     {
-        std::vector<std::unique_ptr<RtMidiOut>> Clients;
+        std::unique_ptr<RtMidiOut> ALSALister;
         try {
-            Listed.set_value(ListSystemPorts(&Clients));
+            Listed.set_value(ListSystemPorts(&ALSALister));
         } catch (...) {
             Listed.set_exception(std::current_exception());
         }
     }
     if (StartSynthesizer.valid())
         StartSynthesizer();
+    Done.set_value();
 }
 
-// Whether the stored position of the device list opens the built-in
-// synthesizer, the service's first device: position 1 is that device, the
-// mapper at 0 opens it, and a position below 0 names no device, so the window
-// falls back to the mapper. Any higher position is taken for a system port.
-bool OpensSynthesizer(int32_t StoredPosition)
+// Whether the stored device opens the built-in synthesizer, the service's
+// first device: by name, the mapper (which opens it) or the synthesizer; by
+// position, 1 is that device, the mapper at 0 opens it, and a position below
+// 0 names no device, so the window falls back to the mapper. Any other name
+// or position is taken for a system port.
+bool OpensSynthesizer(int32_t StoredPosition, const std::string& StoredName)
 {
+    if (!StoredName.empty())
+        return StoredName == MapperName || StoredName == SynthesizerName;
     return StoredPosition <= 1;
 }
 
 }
 
-void LinuxMIDIOutServicePrepare(int32_t StoredPosition)
+void LinuxMIDIOutServicePrepare(int32_t StoredPosition, const std::string& StoredName)
 {
     PrepareSoundSystems();
     PreparedSoundFont = FindSoundFont(SettingsFolder());
     std::packaged_task<void()> StartSynthesizer;
-    if (!PreparedSoundFont->empty() && OpensSynthesizer(StoredPosition)) {
+    if (!PreparedSoundFont->empty() && OpensSynthesizer(StoredPosition, StoredName)) {
         // Its libraries load here, before the worker starts: libraries that
         // set themselves up on two threads at once can deadlock.
         FluidSynthLibrary();
@@ -225,7 +297,15 @@ void LinuxMIDIOutServicePrepare(int32_t StoredPosition)
     }
     std::promise<std::vector<TSystemPortName>> Listed;
     PreparedSystemPorts = Listed.get_future();
-    SoundWorker = std::thread(PrepareOnWorker, std::move(Listed), std::move(StartSynthesizer));
+    std::promise<void> Done;
+    PreparedWork = Done.get_future().share();
+    SoundWorker = std::thread(PrepareOnWorker, std::move(Listed), std::move(StartSynthesizer), std::move(Done));
+}
+
+void WaitForPreparedSoundSystems()
+{
+    if (const std::shared_future<void> Work = PreparedWork; Work.valid())
+        Work.wait();
 }
 
 void LinuxMIDIOutServiceStart()
@@ -248,13 +328,14 @@ void LinuxMIDIOutServiceStop()
     if (SoundWorker.joinable())
         SoundWorker.join();
     LinuxMIDIOutService.Clear();
+    PreparedWork = {};
     if (&MIDIOutService() == &LinuxMIDIOutService)
         SetMIDIOutService(nullptr);
 }
 
-void SystemMIDIOutServicePrepare(int32_t StoredPosition)
+void SystemMIDIOutServicePrepare(int32_t StoredPosition, const std::string& StoredName)
 {
-    LinuxMIDIOutServicePrepare(StoredPosition);
+    LinuxMIDIOutServicePrepare(StoredPosition, StoredName);
 }
 
 void SystemMIDIOutServiceStart()

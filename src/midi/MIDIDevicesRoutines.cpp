@@ -1,13 +1,12 @@
 #include "midi/MIDIDevicesRoutines.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/MIDIMessageRoutines.h"
 #include "support/ErrorRoutines.h"
 
 TMIDIDevices MIDIDevices;
-
-namespace {
 
 const char* OpenErrorText(uint32_t Result)
 {
@@ -20,6 +19,8 @@ const char* OpenErrorText(uint32_t Result)
     default: return "Open Function. Undefined MIDI Error.";
     }
 }
+
+namespace {
 
 const char* SendErrorText(uint32_t Result)
 {
@@ -55,11 +56,31 @@ const char* CapsErrorText(uint32_t Result)
 
 constexpr const char* NotOpenText = "Device is not opended.";
 
+// The mapper, then every device whose capabilities can be read, showing the
+// text of a failure when ShowFailures.
+std::vector<TMIDIDevice> ListedDevices(bool ShowFailures)
+{
+    std::vector<TMIDIDevice> Devices{TMIDIDevice{0, MapperName, MIDI_MAPPER}};
+    const uint32_t Count = MIDIOutService().GetNumDevs();
+    for (uint32_t DeviceID = 0; DeviceID < Count; ++DeviceID) {
+        TMIDIOutCaps Caps;
+        const uint32_t Result = MIDIOutService().GetDevCaps(DeviceID, Caps);
+        if (Result != MMSYSERR_NOERROR) {
+            if (const char* Text = CapsErrorText(Result); Text != nullptr && ShowFailures)
+                ShowError(Text);
+            continue;
+        }
+        const size_t Length = strnlen(Caps.szPname, sizeof Caps.szPname);
+        Devices.push_back(TMIDIDevice{0, std::string(Caps.szPname, Length), static_cast<int32_t>(DeviceID)});
+    }
+    return Devices;
+}
+
 }
 
 void TMIDIDevice::Open(int32_t Channel, int32_t Program)
 {
-    const uint32_t Result = MIDIOutService().Open(Handle, ID);
+    const uint32_t Result = Listed ? MIDIOutService().Open(Handle, ID) : MMSYSERR_BADDEVICEID;
     if (Result != MMSYSERR_NOERROR) {
         ShowError(OpenErrorText(Result));
         return;
@@ -118,29 +139,62 @@ void TMIDIDevice::Clear()
     Handle = 0;
     Name.clear();
     ID = MIDI_MAPPER;
+    Listed = true;
 }
 
 void TMIDIDevices::Enumerate()
 {
-    Items.push_back(TMIDIDevice{0, MapperName, MIDI_MAPPER});
-    const uint32_t Count = MIDIOutService().GetNumDevs();
-    for (uint32_t DeviceID = 0; DeviceID < Count; ++DeviceID) {
-        TMIDIOutCaps Caps;
-        const uint32_t Result = MIDIOutService().GetDevCaps(DeviceID, Caps);
-        if (Result != MMSYSERR_NOERROR) {
-            if (const char* Text = CapsErrorText(Result))
-                ShowError(Text);
+    for (TMIDIDevice& Device : ListedDevices(true))
+        Items.push_back(std::move(Device));
+}
+
+std::vector<int32_t> TMIDIDevices::Refresh()
+{
+    MIDIOutService().Refresh();
+    std::vector<TMIDIDevice> Fresh = ListedDevices(false);
+    const size_t ListedEntries = Fresh.size();
+    std::vector<int32_t> Returned;
+    for (TMIDIDevice& Old : Items) {
+        if (Old.Handle == 0)
+            continue;
+        const auto Same = std::find_if(Fresh.begin(), Fresh.begin() + static_cast<ptrdiff_t>(ListedEntries),
+            [&Old](const TMIDIDevice& Listed) { return Listed.Handle == 0 && Listed.Name == Old.Name; });
+        if (Same == Fresh.begin() + static_cast<ptrdiff_t>(ListedEntries)) {
+            Old.Listed = false;
+            Fresh.push_back(std::move(Old));
             continue;
         }
-        const size_t Length = strnlen(Caps.szPname, sizeof Caps.szPname);
-        Items.push_back(TMIDIDevice{0, std::string(Caps.szPname, Length), static_cast<int32_t>(DeviceID)});
+        Same->Handle = Old.Handle;
+        if (!Old.Listed)
+            Returned.push_back(static_cast<int32_t>(Same - Fresh.begin()));
     }
+    Items = std::move(Fresh);
+    return Returned;
+}
+
+int32_t TMIDIDevices::PositionOf(const std::string& Name) const
+{
+    const int32_t Count = ListedCount();
+    for (int32_t Position = 0; Position < Count; ++Position)
+        if (Items[static_cast<size_t>(Position)].Name == Name)
+            return Position;
+    for (int32_t Position = 0; Position < Count; ++Position)
+        if (MIDIOutService().IsSameDevice(Name, Items[static_cast<size_t>(Position)].Name))
+            return Position;
+    return -1;
+}
+
+int32_t TMIDIDevices::ListedCount() const
+{
+    return static_cast<int32_t>(
+        std::count_if(Items.begin(), Items.end(), [](const TMIDIDevice& Device) { return Device.Listed; }));
 }
 
 void TMIDIDevices::SendAllNotesOff()
 {
     for (TMIDIDevice& Device : Items)
-        Device.SendAllNotesOff();
+        if (Device.Listed)
+            Device.SendAllNotesOff();
 }
 
 void TMIDIDevices::CloseAll()

@@ -14,6 +14,9 @@ struct TMIDIDevice {
     HMIDIOUT Handle = 0;
     std::string Name;
     int32_t ID = MIDI_MAPPER;
+    // False for an open port that the system no longer lists: it stays, and
+    // its sends fail, until it is closed; it cannot be opened again.
+    bool Listed = true;
 
     // Opens the port and, on success, sends the program change of the
     // user's channel and instrument.
@@ -35,7 +38,19 @@ struct TMIDIDevices {
     std::vector<TMIDIDevice> Items;
 
     void Enumerate();
+    // All Notes Off on every open port the system lists.
     void SendAllNotesOff();
+    // Reads the service's ports again, in its order after the mapper, each
+    // open entry keeping its handle: at the port of its name, or, when the
+    // system no longer lists it, unlisted at the end until it is closed.
+    // Ports whose capabilities cannot be read are left out without a box.
+    // Returns the positions of open entries whose port the system lists
+    // again after it had gone: their connection must be made anew.
+    std::vector<int32_t> Refresh();
+    // The position of the listed port that Name names, or -1.
+    int32_t PositionOf(const std::string& Name) const;
+    // How many entries the system lists: the unlisted ones come after them.
+    int32_t ListedCount() const;
     void CloseAll();
     void Clear();
 
@@ -44,6 +59,9 @@ struct TMIDIDevices {
 };
 
 inline constexpr const char* MapperName = "Windows MIDI Mapper";
+
+// What the user is told when a port cannot be opened with this result code.
+const char* OpenErrorText(uint32_t Result);
 
 extern TMIDIDevices MIDIDevices;
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 // The operating system's MIDI output service, as the output ports and the
 // device list use it. Every operation answers 0 for success or one of the
@@ -44,6 +46,17 @@ public:
     virtual uint32_t Open(HMIDIOUT& Handle, int32_t DeviceID) = 0;
     virtual uint32_t ShortMsg(HMIDIOUT Handle, uint32_t Message) = 0;
     virtual uint32_t Close(HMIDIOUT Handle) = 0;
+
+    // Reads the system's devices again: afterwards there may be others, and
+    // a device may have another identifier. What is open stays open. (WinMM
+    // answers with the system's devices of the moment: it needs nothing.)
+    virtual void Refresh() {}
+    // Whether the device listed as Listed is the one that was chosen as
+    // Stored: the same name, unless the service knows names that change.
+    virtual bool IsSameDevice(const std::string& Stored, const std::string& Listed) const { return Stored == Listed; }
+    // Changed runs, on any thread, whenever the system's devices may have
+    // changed; an empty one stops it. A service that cannot tell never runs it.
+    virtual void WatchDevices(std::function<void()> Changed) { (void)Changed; }
 };
 
 // The service every port and the device list talk to. Until the program
@@ -58,9 +71,10 @@ TMIDIOutService* SetMIDIOutService(TMIDIOutService* Service);
 // The operating system's own service, which the program installs: WinMM on
 // Windows, the Linux desktop's service elsewhere. Prepare starts, at most
 // once and before Start, what may run alongside the program's other start-up
-// work, knowing StoredPosition, the device list's position that the program
-// will open first; Start installs the service; Stop closes what is still open
-// and restores the service without devices.
-void SystemMIDIOutServicePrepare(int32_t StoredPosition);
+// work, knowing the device the program will open first: its stored position
+// in the device list and its stored name (empty when none was kept); Start
+// installs the service; Stop closes what is still open and restores the
+// service without devices.
+void SystemMIDIOutServicePrepare(int32_t StoredPosition, const std::string& StoredName);
 void SystemMIDIOutServiceStart();
 void SystemMIDIOutServiceStop();

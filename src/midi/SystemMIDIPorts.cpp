@@ -109,14 +109,15 @@ void ListJACKPorts(std::vector<TSystemPortName>& Ports)
             Ports.push_back(TSystemPortName{TSystemMIDIAPI::JACK, std::move(Name)});
 }
 
-void ListALSAPorts(std::vector<TSystemPortName>& Ports, std::vector<std::unique_ptr<RtMidiOut>>* Clients)
+void ListALSAPorts(std::vector<TSystemPortName>& Ports, std::unique_ptr<RtMidiOut>* ALSALister)
 {
-    std::unique_ptr<RtMidiOut> Client = NewALSAClient(IgnoreFailure, nullptr);
-    if (!Client)
+    std::unique_ptr<RtMidiOut> Client;
+    std::unique_ptr<RtMidiOut>& Lister = ALSALister != nullptr ? *ALSALister : Client;
+    if (!Lister)
+        Lister = NewALSAClient(IgnoreFailure, nullptr);
+    if (!Lister)
         return;
-    RtMidiOut& Listing = *Client;
-    if (Clients != nullptr)
-        Clients->push_back(std::move(Client));
+    RtMidiOut& Listing = *Lister;
     const unsigned Count = Listing.getPortCount();
     for (unsigned Index = 0; Index < Count; ++Index) {
         std::string Name = Listing.getPortName(Index);
@@ -141,7 +142,7 @@ void ReleaseSharedJACKMIDIClient()
     SharedJACK.reset();
 }
 
-std::vector<TSystemPortName> ListSystemPorts(std::vector<std::unique_ptr<RtMidiOut>>* Clients)
+std::vector<TSystemPortName> ListSystemPorts(std::unique_ptr<RtMidiOut>* ALSALister)
 {
     std::vector<TSystemPortName> Ports;
     // A system that fails while listing keeps what it listed so far.
@@ -150,10 +151,46 @@ std::vector<TSystemPortName> ListSystemPorts(std::vector<std::unique_ptr<RtMidiO
     } catch (const std::exception&) {
     }
     try {
-        ListALSAPorts(Ports, Clients);
+        ListALSAPorts(Ports, ALSALister);
     } catch (const std::exception&) {
     }
     return Ports;
+}
+
+std::unique_ptr<TJACKPortWatcher> TJACKPortWatcher::Open(std::function<void()> Changed)
+{
+    PrepareSoundSystems();
+    const std::string Name = std::string(SystemClientName) + " Port Watch";
+    jack_client_t* Client = jack_client_open(Name.c_str(), JackNoStartServer, nullptr);
+    if (Client == nullptr)
+        return nullptr;
+    std::unique_ptr<TJACKPortWatcher> Watcher(new TJACKPortWatcher(Client, std::move(Changed)));
+    jack_on_info_shutdown(Client, OnShutdown, Watcher.get());
+    if (jack_set_port_registration_callback(Client, OnRegistration, Watcher.get()) != 0 || jack_activate(Client) != 0)
+        return nullptr;
+    return Watcher;
+}
+
+TJACKPortWatcher::~TJACKPortWatcher()
+{
+    // libjack crashes on closing a client whose server died.
+    if (Watching())
+        jack_client_close(Client);
+}
+
+void TJACKPortWatcher::OnRegistration(jack_port_id_t Port, int, void* Watcher)
+{
+    auto* Self = static_cast<TJACKPortWatcher*>(Watcher);
+    // The program's own outputs come and go as it plays: they change nothing.
+    if (const jack_port_t* Found = jack_port_by_id(Self->Client, Port);
+        Found != nullptr && (jack_port_flags(Found) & JackPortIsOutput) != 0)
+        return;
+    Self->Changed();
+}
+
+void TJACKPortWatcher::OnShutdown(jack_status_t, const char*, void* Watcher)
+{
+    static_cast<TJACKPortWatcher*>(Watcher)->ServerGone.store(true, std::memory_order_release);
 }
 
 bool IsSamePort(TSystemMIDIAPI API, const std::string& Enumerated, const std::string& Current)

@@ -2,7 +2,9 @@
 
 #include <rtmidi/RtMidi.h>
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,9 +32,38 @@ inline constexpr const char* SystemClientName = "Klavora";
 // out the program's own. An API that cannot be reached (no JACK server, no
 // ALSA sequencer) contributes no port and no message. JACK is listed by the
 // shared client, which stays for the ports opened later. Ending a connection
-// to ALSA takes a while: given Clients, the one that listed is handed over
-// there for the caller to end later.
-std::vector<TSystemPortName> ListSystemPorts(std::vector<std::unique_ptr<RtMidiOut>>* Clients = nullptr);
+// to ALSA takes a while: given ALSALister, the client there lists (one is
+// made there when it holds none) and stays for the caller to end later.
+std::vector<TSystemPortName> ListSystemPorts(std::unique_ptr<RtMidiOut>* ALSALister = nullptr);
+
+// Tells when MIDI input ports of other programs come and go on the JACK
+// server that runs when it is made, through a client of its own that plays
+// nothing, so that the server never wakes it for a cycle. Changed runs on
+// JACK's notification thread.
+class TJACKPortWatcher {
+public:
+    // Null when no JACK server runs.
+    static std::unique_ptr<TJACKPortWatcher> Open(std::function<void()> Changed);
+    ~TJACKPortWatcher();
+    TJACKPortWatcher(const TJACKPortWatcher&) = delete;
+    TJACKPortWatcher& operator=(const TJACKPortWatcher&) = delete;
+
+    // Whether its server still runs.
+    bool Watching() const { return !ServerGone.load(std::memory_order_acquire); }
+
+private:
+    TJACKPortWatcher(jack_client_t* Client, std::function<void()> Changed)
+        : Client(Client)
+        , Changed(std::move(Changed))
+    {
+    }
+    static void OnRegistration(jack_port_id_t Port, int Registered, void* Watcher);
+    static void OnShutdown(jack_status_t, const char*, void* Watcher);
+
+    jack_client_t* const Client;
+    const std::function<void()> Changed;
+    std::atomic<bool> ServerGone = false;
+};
 
 // The JACK client that lists and plays into JACK's ports: the one kept while
 // its server runs, else a new one; null when no JACK server runs.
@@ -68,6 +99,7 @@ public:
     // Returns once what was sent has left.
     uint32_t Close();
     bool IsOpen() const { return JACK != nullptr || (ALSA && ALSA->isPortOpen()); }
+    TSystemMIDIAPI API() const { return Port.API; }
 
 private:
     static void RecordFailure(RtMidiError::Type Type, const std::string& Text, void* Connection);

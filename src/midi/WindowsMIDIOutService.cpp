@@ -81,7 +81,7 @@ uint32_t TWindowsMIDIOutService::Close(HMIDIOUT Handle)
 }
 
 // WinMM lists its devices at once: nothing is worth starting early.
-void SystemMIDIOutServicePrepare(int32_t) {}
+void SystemMIDIOutServicePrepare(int32_t, const std::string&) {}
 
 void SystemMIDIOutServiceStart()
 {

@@ -100,7 +100,7 @@ void TFormHandlers::ApplySettings(bool Initial)
     // window still fills every control, and says so once.
     StoreStep([&] {
         PresentWindow(View);
-        StoreStep([&] { PresentDeviceList(ComboBox1, true); });
+        StoreStep([&] { AwaitingStoredDevice = PresentDeviceList(ComboBox1, true); });
         StoreStep([&] { PresentGroupList(ComboBox2, Initial); });
         StoreStep([&] { PresentVoiceList(ComboBox3, Initial); });
         ComboBox5Change();
@@ -136,9 +136,26 @@ void TFormHandlers::ListDropDown()
     ReleaseKeysDown();
 }
 
+void TFormHandlers::ComboBox1DropDown()
+{
+    ListDropDown();
+    ReadDevicesAgain();
+}
+
 void TFormHandlers::ListCloseUp()
 {
     DisableFocus();
+}
+
+void TFormHandlers::DevicesChanged()
+{
+    ReadDevicesAgain();
+}
+
+void TFormHandlers::ReadDevicesAgain()
+{
+    const std::vector<int32_t> Returned = MIDIDevices.Refresh();
+    StoreStep([&] { AwaitingStoredDevice = PresentDeviceListAgain(ComboBox1, Returned, AwaitingStoredDevice); });
 }
 
 TFormHandlers::TKeyDown* TFormHandlers::FindKeyDown(uint16_t Key)
@@ -311,7 +328,7 @@ void TFormHandlers::ComboBox1Change()
     // Each note ends on the port that started it: a port closed with notes
     // sounding would leave them hanging on that device.
     MIDIPiano.StopAll();
-    StoreStep([this] { PresentDeviceList(ComboBox1, false); });
+    StoreStep([this] { AwaitingStoredDevice = PresentDeviceList(ComboBox1, false); });
 }
 
 void TFormHandlers::ComboBox2Change(int32_t Index)
@@ -371,10 +388,15 @@ void TFormHandlers::TrackBar2Change(int32_t Position)
 void TFormHandlers::Button2Click()
 {
     MIDIPiano.StopAll();
+    // A port that has gone is told nothing more: it could only fail.
+    MIDIDevices.Refresh();
     MIDIDevices.SendAllNotesOff();
-    const int32_t Position = KeyboardConfig.GetDeviceID();
-    CloseDeviceAt(Position);
-    OpenDeviceAt(Position);
+    CloseDeviceAt(KeyboardConfig.GetDeviceID());
+    // The port reopens by its name, wherever the list that is read again has it.
+    AwaitingStoredDevice = true;
+    ReadDevicesAgain();
+    if (AwaitingStoredDevice && !KeyboardConfig.GetDeviceName().empty())
+        ShowError(OpenErrorText(MMSYSERR_BADDEVICEID));
 }
 
 void TFormHandlers::StaticTextLeftDown()

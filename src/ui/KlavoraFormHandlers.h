@@ -42,9 +42,13 @@ public:
     // The window lost the keyboard: the keys still down are released, as
     // their releases never come (unless an error box took it, see below).
     void FormDeactivate();
-    // A list's drop-down opens and takes the keyboard; it closed again.
+    // A list's drop-down opens and takes the keyboard; it closed again. The
+    // device list reads the system's ports again as it opens.
     void ListDropDown();
+    void ComboBox1DropDown();
     void ListCloseUp();
+    // The system's ports may have changed (told on the window's thread).
+    void DevicesChanged();
 
     // Virtual-key code of the key, and the modifier keys held. A press of a
     // key already down is its auto-repeat, whatever the platform calls it.
@@ -112,6 +116,8 @@ private:
     void ComboBox3Change();
     void ComboBox5Change();
     void DisableFocus();
+    // Reads the device list again and follows the stored port in it.
+    void ReadDevicesAgain();
     void PresentKeys();
     // Lights or darkens the key of the note, if the keys show it.
     void SoundingChanged(int32_t Note, bool Sounding) override;
@@ -129,6 +135,8 @@ private:
     void StoreStep(TStep&& Step);
 
     TFormView& View;
+    // The stored port was not there: it opens as soon as it is.
+    bool AwaitingStoredDevice = false;
     int StoreDepth = 0;
     std::string FailedWrite;
 

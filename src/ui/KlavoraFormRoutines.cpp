@@ -7,6 +7,7 @@
 #include "config/MIDIPatchRoutines.h"
 #include "core/MIDIPianoRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
+#include "support/ErrorRoutines.h"
 #include "support/RangeRoutines.h"
 
 namespace {
@@ -66,6 +67,38 @@ void FillBar(TFormTrackBar& Bar, int32_t Minimum, int32_t Maximum, int32_t Posit
     Bar.SetFrequency(TickFrequency);
     Bar.SetPosition(Position);
     Bar.SetEnabled(true);
+}
+
+// The names the device selector offers: the ports the system lists.
+std::vector<std::string> ListedDeviceNames()
+{
+    std::vector<std::string> Names;
+    for (const TMIDIDevice& Device : MIDIDevices.Items)
+        if (Device.Listed)
+            Names.push_back(Device.Name);
+    return Names;
+}
+
+// Stores the port at Position as the output device: its name, then its
+// position, each only when it changed. A start on settings that keep no
+// name writes nothing while the position stays: such files play as ever
+// until the user chooses a port (and a read-only folder asks no write).
+void StoreDevice(int32_t Position, bool Chosen)
+{
+    const bool Moved = KeyboardConfig.GetDeviceID() != Position;
+    const std::string Name = MIDIDevices.HasPosition(Position) ? MIDIDevices.Items[Position].Name : std::string();
+    if ((Chosen || Moved) && !Name.empty() && KeyboardConfig.GetDeviceName() != Name)
+        KeyboardConfig.SetDeviceName(Name);
+    if (Moved)
+        KeyboardConfig.SetDeviceID(Position);
+}
+
+// A stored port that is not there plays nothing: no position names it.
+void StoreMissingDevice(TFormList& List)
+{
+    List.SetItemIndex(-1);
+    if (KeyboardConfig.GetDeviceID() != -1)
+        KeyboardConfig.SetDeviceID(-1);
 }
 
 std::string ChannelCaption(int32_t Channel)
@@ -174,6 +207,19 @@ void CloseDeviceAt(int32_t Position)
         MIDIDevices.Items[Position].Close();
 }
 
+int32_t StoredDevicePosition()
+{
+    const std::string Name = KeyboardConfig.GetDeviceName();
+    if (Name.empty())
+        return KeyboardConfig.GetDeviceID();
+    if (const int32_t Listed = MIDIDevices.PositionOf(Name); Listed >= 0)
+        return Listed;
+    for (size_t Position = 0; Position < MIDIDevices.Items.size(); ++Position)
+        if (MIDIDevices.Items[Position].Name == Name && MIDIDevices.Items[Position].Handle != 0)
+            return static_cast<int32_t>(Position);
+    return -1;
+}
+
 void PresentWindow(TFormView& Window)
 {
     Window.PlaceWindow();
@@ -276,29 +322,56 @@ void PresentChannelList(TFormList& List)
     ShowChannelHint(List);
 }
 
-void PresentDeviceList(TFormList& List, bool Initial)
+bool PresentDeviceList(TFormList& List, bool Initial)
 {
     if (Initial) {
-        std::vector<std::string> Names;
-        for (const TMIDIDevice& Device : MIDIDevices.Items)
-            Names.push_back(Device.Name);
-        List.SetItems(std::move(Names));
-        // A stored position that names no port (one was removed since) falls
-        // back to the mapper, the first entry.
-        const int32_t Stored = KeyboardConfig.GetDeviceID();
+        List.SetItems(ListedDeviceNames());
+        const int32_t Stored = StoredDevicePosition();
+        if (Stored < 0 && !KeyboardConfig.GetDeviceName().empty()) {
+            ShowError(OpenErrorText(MMSYSERR_BADDEVICEID));
+            StoreMissingDevice(List);
+            return true;
+        }
+        // A stored position that names no port (settings without a name,
+        // from before a port was removed) falls back to the mapper.
         List.SetItemIndex(MIDIDevices.HasPosition(Stored) ? Stored : 0);
     } else {
         CloseDeviceAt(KeyboardConfig.GetDeviceID());
     }
     try {
-        if (List.ItemIndex() != KeyboardConfig.GetDeviceID())
-            KeyboardConfig.SetDeviceID(List.ItemIndex());
+        StoreDevice(List.ItemIndex(), !Initial);
     } catch (const EProfileWriteError&) {
         // The notes go on to the port the settings still name: it stays open.
         OpenDeviceAt(KeyboardConfig.GetDeviceID());
         throw;
     }
     OpenDeviceAt(List.ItemIndex());
+    return false;
+}
+
+bool PresentDeviceListAgain(TFormList& List, std::span<const int32_t> Returned, bool Awaited)
+{
+    List.SetItems(ListedDeviceNames());
+    const int32_t Stored = StoredDevicePosition();
+    if (!MIDIDevices.HasPosition(Stored)) {
+        if (KeyboardConfig.GetDeviceName().empty()) {
+            List.SetItemIndex(-1);
+            return false;
+        }
+        StoreMissingDevice(List);
+        return true;
+    }
+    List.SetItemIndex(Stored);
+    if (KeyboardConfig.GetDeviceID() != Stored)
+        KeyboardConfig.SetDeviceID(Stored);
+    TMIDIDevice& Device = MIDIDevices.Items[static_cast<size_t>(Stored)];
+    if (std::find(Returned.begin(), Returned.end(), Stored) != Returned.end()) {
+        Device.Close();
+        OpenDeviceAt(Stored);
+    } else if (Awaited && Device.Handle == 0) {
+        OpenDeviceAt(Stored);
+    }
+    return false;
 }
 
 int32_t PresentPianoKeys(std::span<TFormKey> Keys)

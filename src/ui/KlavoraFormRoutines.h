@@ -123,6 +123,12 @@ std::string NoteName(int32_t Note);
 void OpenDeviceAt(int32_t Position);
 void CloseDeviceAt(int32_t Position);
 
+// The position the stored output device has now: the port of the stored name
+// wherever it stands (an unlisted one while it is still open), or, for
+// settings that keep no name, the stored position. -1 when no port of the
+// stored name is there.
+int32_t StoredDevicePosition();
+
 void PresentWindow(TFormView& Window);
 // PresentOnly false toggles the stored pedal first.
 void PresentSoftButton(TFormButton& Button, bool PresentOnly);
@@ -133,7 +139,14 @@ void PresentVelocityBar(TFormTrackBar& Bar);
 void PresentGroupList(TFormList& List, bool Initial);
 void PresentVoiceList(TFormList& List, bool Initial);
 void PresentChannelList(TFormList& List);
-void PresentDeviceList(TFormList& List, bool Initial);
+// The device list: a stored port that is not there is told once, shows no
+// choice and plays nothing. Returns whether the stored port is missing.
+bool PresentDeviceList(TFormList& List, bool Initial);
+// After the device list was read again: the stored position follows the
+// stored port, an open port that came back (Returned) is connected anew, a
+// port that was missing (Awaited) opens once it is there, and the list shows
+// the ports listed now. Returns whether the stored port is missing.
+bool PresentDeviceListAgain(TFormList& List, std::span<const int32_t> Returned, bool Awaited);
 // Keys in the order Piano0 .. Piano24, each lit while its note sounds.
 // Returns the note of Piano0.
 int32_t PresentPianoKeys(std::span<TFormKey> Keys);

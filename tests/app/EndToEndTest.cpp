@@ -24,31 +24,6 @@ namespace {
 using namespace std::chrono_literals;
 using TTexts = std::vector<std::string>;
 
-class EndToEndTest : public ProgramRunTest {
-protected:
-    void SetUp() override
-    {
-        ProgramRunTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        CopyProgram(Folder.Path());
-    }
-
-    // Starts the copy and waits for its window; the window's id, or empty.
-    std::string Start() { return StartProgram(Folder / "klavora"); }
-
-    // Chooses the receiver as the output device, as a user would in Setup.ini,
-    // and starts the program; the window's id, or empty.
-    std::string StartOnTheReceiver()
-    {
-        const int Position = ReceiverPosition();
-        if (Position < 0)
-            return {};
-        Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=" + std::to_string(Position) + "\n");
-        return Start();
-    }
-};
-
 bool EveryNoteEnded(const TTexts& Messages)
 {
     int Sounding = 0;

@@ -81,6 +81,32 @@ protected:
     pid_t Program = -1;
 };
 
+// The real program copied with its data files into the test's folder.
+class EndToEndTest : public ProgramRunTest {
+protected:
+    void SetUp() override
+    {
+        ProgramRunTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        CopyProgram(Folder.Path());
+    }
+
+    // Starts the copy and waits for its window; the window's id, or empty.
+    std::string Start() { return StartProgram(Folder / "klavora"); }
+
+    // Chooses the receiver as the output device, as a user would in Setup.ini,
+    // and starts the program; the window's id, or empty.
+    std::string StartOnTheReceiver()
+    {
+        const int Position = ReceiverPosition();
+        if (Position < 0)
+            return {};
+        Folder.Write("Setup.ini", "[MIDI Out]\nDeviceID=" + std::to_string(Position) + "\n");
+        return Start();
+    }
+};
+
 // Where the window's controls are, from their tabled geometry and the 5-pixel border.
 inline constexpr int Border = 5;
 inline constexpr int PianoTop = Border + 56 + 16;

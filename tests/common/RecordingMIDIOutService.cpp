@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/MIDIMessageRoutines.h"
+#include "midi/MIDIDevicesRoutines.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ uint32_t TRecordingMIDIOutService::Open(HMIDIOUT& Handle, int32_t DeviceID)
     if (Result == MMSYSERR_NOERROR) {
         Opened = NextHandle++;
         OpenHandles[Opened] = DeviceID;
+        OpenNames[Opened] = DeviceID == MIDI_MAPPER ? MapperName : DeviceNames[static_cast<size_t>(DeviceID)];
         Handle = Opened;
     }
     Calls.push_back({TCallKind::Open, DeviceID, Opened, 0, Result});
@@ -84,10 +86,12 @@ uint32_t TRecordingMIDIOutService::ShortMsg(HMIDIOUT Handle, uint32_t Message)
     uint32_t Result = NextResult(ShortMsgResults);
     if (FailAllSendsWith != 0)
         Result = FailAllSendsWith;
-    if (Result == MMSYSERR_NOERROR && Found == OpenHandles.end())
+    const std::string Name = Found != OpenHandles.end() ? OpenNames[Handle] : std::string();
+    const bool Gone = Name != MapperName && std::find(DeviceNames.begin(), DeviceNames.end(), Name) == DeviceNames.end();
+    if (Result == MMSYSERR_NOERROR && (Found == OpenHandles.end() || Gone))
         Result = MMSYSERR_INVALHANDLE;
     if (Result == MMSYSERR_NOERROR)
-        Sent.push_back({DeviceID, Handle, Message});
+        Sent.push_back({DeviceID, Handle, Message, Name});
     Calls.push_back({TCallKind::ShortMsg, DeviceID, Handle, Message, Result});
     return Result;
 }
@@ -99,8 +103,10 @@ uint32_t TRecordingMIDIOutService::Close(HMIDIOUT Handle)
     uint32_t Result = NextResult(CloseResults);
     if (Result == MMSYSERR_NOERROR && Found == OpenHandles.end())
         Result = MMSYSERR_INVALHANDLE;
-    if (Result == MMSYSERR_NOERROR)
+    if (Result == MMSYSERR_NOERROR) {
         OpenHandles.erase(Found);
+        OpenNames.erase(Handle);
+    }
     Calls.push_back({TCallKind::Close, DeviceID, Handle, 0, Result});
     return Result;
 }
@@ -127,6 +133,15 @@ std::vector<uint32_t> TRecordingMIDIOutService::SentTo(int32_t DeviceID) const
     for (const TSent& Message : Sent)
         if (Message.DeviceID == DeviceID)
             Messages.push_back(Message.Message);
+    return Messages;
+}
+
+std::vector<std::string> TRecordingMIDIOutService::SentTo(const std::string& Name) const
+{
+    std::vector<std::string> Messages;
+    for (const TSent& Message : Sent)
+        if (Message.Name == Name)
+            Messages.push_back(ShortMessageText(Message.Message));
     return Messages;
 }
 

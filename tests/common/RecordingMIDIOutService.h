@@ -28,13 +28,16 @@ public:
         int32_t DeviceID;
         HMIDIOUT Handle;
         uint32_t Message;
+        std::string Name;
     };
 
     TRecordingMIDIOutService();
     ~TRecordingMIDIOutService() override;
 
     // Devices, by their product-name field (copied into the 32 bytes, cut
-    // there, not necessarily zero-terminated).
+    // there, not necessarily zero-terminated). Changing them is the system's
+    // devices changing: an open device whose name goes fails each send with
+    // MMSYSERR_INVALHANDLE, as a port that went away does.
     std::vector<std::string> DeviceNames;
     // Capability query results per device identifier (default 0).
     std::map<uint32_t, uint32_t> DevCapsResults;
@@ -59,8 +62,10 @@ public:
     std::vector<TCall> CallsOf(TCallKind Kind) const;
     // The accepted messages, in order, as "90 3C 64" texts (bytes the wire carries).
     std::vector<std::string> SentTexts() const;
-    // Accepted messages to one device.
+    // Accepted messages to one device, by its identifier when it opened, or
+    // by its name (the mapper's: MapperName).
     std::vector<uint32_t> SentTo(int32_t DeviceID) const;
+    std::vector<std::string> SentTo(const std::string& Name) const;
     // The devices currently open, by identifier.
     std::vector<int32_t> OpenDevices() const;
     void ClearRecords();
@@ -69,6 +74,7 @@ private:
     TMIDIOutService* Replaced;
     HMIDIOUT NextHandle = 0x100;
     std::map<HMIDIOUT, int32_t> OpenHandles;
+    std::map<HMIDIOUT, std::string> OpenNames;
 };
 
 // The bytes of a short message as the wire carries them (as many as its

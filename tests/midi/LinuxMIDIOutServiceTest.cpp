@@ -73,6 +73,23 @@ TEST_F(LinuxMIDIOutServiceTest, NamesAreCutToThirtyTwoBytesWithoutSplittingAChar
     EXPECT_EQ(Service.GetDevCaps(3, Caps), MMSYSERR_BADDEVICEID);
 }
 
+TEST_F(LinuxMIDIOutServiceTest, PortsListedAgainKeepTheSynthesizerFirstAndKnowAnALSAPortPluggedInAgain)
+{
+    Service.Enumerate(SoundFont, AbsentPorts);
+    HMIDIOUT Synthesizer = 0;
+    ASSERT_EQ(Service.Open(Synthesizer, 0), MMSYSERR_NOERROR);
+    Service.UpdatePorts({{TSystemMIDIAPI::ALSA, "USB Keys:USB Keys MIDI 1 28:0"}, {TSystemMIDIAPI::JACK, "Absent:in"}});
+    EXPECT_EQ(Service.GetNumDevs(), 3u);
+    EXPECT_EQ(CapsName(Service, 0), "Klavora Synthesizer");
+    EXPECT_EQ(CapsName(Service, 1), "USB Keys:USB Keys MIDI 1 28:0");
+    EXPECT_EQ(Service.ShortMsg(Synthesizer, NoteOnMessage(1, 60, 1)), MMSYSERR_NOERROR);
+    // Only an ALSA port's numbers may change.
+    EXPECT_TRUE(Service.IsSameDevice("USB Keys:USB Keys MIDI 1 24:0", "USB Keys:USB Keys MIDI 1 28:0"));
+    EXPECT_FALSE(Service.IsSameDevice("USB Keys:USB Keys MIDI 2 24:0", "USB Keys:USB Keys MIDI 1 28:0"));
+    EXPECT_FALSE(Service.IsSameDevice("Absent:in 24:0", "Absent:in"));
+    EXPECT_EQ(Service.Close(Synthesizer), MMSYSERR_NOERROR);
+}
+
 TEST_F(LinuxMIDIOutServiceTest, TheMapperOpensTheSynthesizerElseTheFirstSystemPortElseNothing)
 {
     HMIDIOUT Handle = 0;
@@ -203,7 +220,7 @@ TEST_F(LinuxMIDIOutServiceTest, TheSynthesizerStartsEarlyOnlyWhenTheStoredPositi
     std::vector<std::pair<int32_t, uint32_t>> Answers;
     for (int32_t Position : {-1, 0, 1, 2, 7}) {
         LinuxMIDIOutService.AudioDrivers = {"absent"};
-        LinuxMIDIOutServicePrepare(Position);
+        LinuxMIDIOutServicePrepare(Position, "");
         LinuxMIDIOutService.AudioDrivers.clear();
         LinuxMIDIOutServiceStart();
         HMIDIOUT Handle = 0;

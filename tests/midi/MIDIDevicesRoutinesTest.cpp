@@ -251,3 +251,54 @@ TEST_F(MIDIDevicesTest, StartListsThePortsAndStopClosesThemAll)
     EXPECT_TRUE(MIDIDevices.Items.empty());
     EXPECT_TRUE(Service.OpenDevices().empty());
 }
+
+TEST_F(MIDIDevicesTest, ReadingAgainFollowsTheSystemAndTheOpenPortByItsName)
+{
+    const auto Names = [this] {
+        TTexts Listed;
+        for (const TMIDIDevice& Device : Devices.Items)
+            Listed.push_back(Device.Listed ? Device.Name : "(" + Device.Name + ")");
+        return Listed;
+    };
+    Service.DeviceNames = {"A", "B", "C"};
+    Devices.Enumerate();
+    Devices.Items[2].Open(1, 0);
+    const HMIDIOUT B = Devices.Items[2].Handle;
+
+    // A goes and D comes: B, still open, moves up.
+    Service.DeviceNames = {"B", "C", "D"};
+    Service.DevCapsResults = {{1, 6}};
+    EXPECT_TRUE(Devices.Refresh().empty());
+    EXPECT_EQ(Names(), (TTexts{MapperName, "B", "D"}));
+    EXPECT_EQ(Devices.Items[1].Handle, B);
+    EXPECT_EQ(Devices.Items[2].ID, 2);
+    EXPECT_EQ(Devices.PositionOf("B"), 1);
+    EXPECT_TRUE(Errors.Messages.empty()) << "reading again shows no box";
+
+    // B goes while open: it stays at the end, unlisted, until it closes; it
+    // cannot be opened again, and its sends fail.
+    Service.DeviceNames = {"C", "D"};
+    Service.DevCapsResults.clear();
+    EXPECT_TRUE(Devices.Refresh().empty());
+    EXPECT_EQ(Names(), (TTexts{MapperName, "C", "D", "(B)"}));
+    EXPECT_EQ(Devices.ListedCount(), 3);
+    EXPECT_EQ(Devices.PositionOf("B"), -1);
+    Devices.Items[3].SendNoteOn(1, 60, 100);
+    EXPECT_EQ(Errors.Messages, TTexts{"The specified device handle is invalid."});
+
+    // B is back: it is listed where the system has it, and said to need a new connection.
+    Service.DeviceNames = {"C", "B", "D"};
+    EXPECT_EQ(Devices.Refresh(), std::vector<int32_t>{2});
+    EXPECT_EQ(Names(), (TTexts{MapperName, "C", "B", "D"}));
+    EXPECT_EQ(Devices.Items[2].Handle, B);
+
+    // Closed while gone, it leaves the list at the next reading.
+    Service.DeviceNames = {"C"};
+    Devices.Refresh();
+    Devices.Items[2].Close();
+    TMIDIDevice Unlisted = Devices.Items[2];
+    Unlisted.Open(1, 0);
+    EXPECT_EQ(Errors.Messages.back(), "The specified device identifier is out of range.");
+    Devices.Refresh();
+    EXPECT_EQ(Names(), (TTexts{MapperName, "C"}));
+}

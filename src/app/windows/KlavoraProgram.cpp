@@ -63,8 +63,10 @@ int RunKlavora(int&, char**, TMIDIServiceChoice MIDIService, const std::function
 {
     StopSignalsStart();
     // Listing the system's MIDI ports goes on while the splash shows.
-    if (MIDIService == TMIDIServiceChoice::System)
-        SystemMIDIOutServicePrepare(StoredDeviceID());
+    if (MIDIService == TMIDIServiceChoice::System) {
+        const TStoredDevice Stored = StoredDevice();
+        SystemMIDIOutServicePrepare(Stored.ID, Stored.Name);
+    }
     StopSignalsWatch(StopFromSignal);
     // The splash shows while the modules start. A box a module shows hides it first.
     SplashScreen = new TSplashScreen;

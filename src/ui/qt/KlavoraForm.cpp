@@ -174,8 +174,10 @@ void TForm1::ConnectControls()
     connect(ProductHomepage1, &QAction::triggered, this, [&Form] { Form.ProductHomepage1Click(); });
     connect(About1, &QAction::triggered, this, [&Form] { Form.About1Click(); });
 
-    for (TComboBox* List : {ComboBox1, ComboBox2, ComboBox3, ComboBox5}) {
+    connect(ComboBox1, &TComboBox::PopupOpening, this, [&Form] { Form.ComboBox1DropDown(); });
+    for (TComboBox* List : {ComboBox2, ComboBox3, ComboBox5})
         connect(List, &TComboBox::PopupOpening, this, [&Form] { Form.ListDropDown(); });
+    for (TComboBox* List : {ComboBox1, ComboBox2, ComboBox3, ComboBox5}) {
         connect(List, &TComboBox::CloseUp, this, [&Form] { Form.ListCloseUp(); });
         connect(List, &TComboBox::MouseUp, this, [&Form](TMouseButton Button) { Form.ControlMouseUp(Button); });
     }

@@ -392,7 +392,13 @@ void TForm1::ControlCommand(TFormControl Control, UINT Code)
     if (PlaceOf(Control).Kind != TControlKind::ComboBox)
         return;
     switch (Code) {
-    case CBN_DROPDOWN: Handlers.ListDropDown(); break;
+    case CBN_DROPDOWN:
+        // The device list reads WinMM's devices again as it opens.
+        if (Control == TFormControl::ComboBox1)
+            Handlers.ComboBox1DropDown();
+        else
+            Handlers.ListDropDown();
+        break;
     // The list finishes closing before the window takes the focus back.
     case CBN_CLOSEUP: PostMessageW(Window, WM_LIST_CLOSED_UP, 0, 0); break;
     case CBN_SELCHANGE: {
