@@ -1,6 +1,7 @@
 #include "config/MIDIKeymappingRoutines.h"
 
 #include "config/KlavoraConfigRoutines.h"
+#include "config/ProfileInteger.h"
 #include "support/ErrorRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 

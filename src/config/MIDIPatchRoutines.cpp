@@ -1,5 +1,7 @@
 #include "config/MIDIPatchRoutines.h"
 
+#include "config/ProfileInteger.h"
+
 TMIDIPatch MIDIPatch;
 
 bool TMIDIPatch::LoadPatch(const std::string& FileName)

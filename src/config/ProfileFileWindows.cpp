@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <string>
 
-#include "config/ProfileFile.h"
+#include "config/ProfileText.h"
 #include "support/FilePathRoutines.h"
 #include "support/WideTextRoutines.h"
 
@@ -41,6 +43,35 @@ int CreateNewFile(const std::string& FileName)
 {
     return _wopen(WideText(FileName).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   _S_IREAD | _S_IWRITE);
+}
+
+int64_t ReadSome(int Handle, char* Buffer, size_t Size)
+{
+    return _read(Handle, Buffer, static_cast<unsigned>(std::min<size_t>(Size, INT_MAX)));
+}
+
+bool WriteWhole(int Handle, std::string_view Bytes)
+{
+    while (!Bytes.empty()) {
+        const int Count = _write(Handle, Bytes.data(), static_cast<unsigned>(std::min<size_t>(Bytes.size(), INT_MAX)));
+        if (Count <= 0)
+            return false;
+        Bytes.remove_prefix(static_cast<size_t>(Count));
+    }
+    return true;
+}
+
+bool CloseFile(int Handle)
+{
+    return _close(Handle) == 0;
+}
+
+std::optional<uint64_t> RegularFileSize(int Handle)
+{
+    struct _stat64 Status;
+    if (_fstat64(Handle, &Status) != 0 || (Status.st_mode & _S_IFMT) != _S_IFREG)
+        return std::nullopt;
+    return static_cast<uint64_t>(Status.st_size);
 }
 
 bool IsReadOnlyFile(const std::string& FileName)
