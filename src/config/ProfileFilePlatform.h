@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 // What profile files need of the file system, in one source per platform
 // (POSIX, Windows). File names are UTF-8; handles are the C runtime's file
@@ -22,8 +21,8 @@ int CreateNewFile(const std::string& FileName);
 // when the file cannot be read.
 int64_t ReadSome(int Handle, char* Buffer, size_t Size);
 
-// Writes all of Bytes; false when the file took less.
-bool WriteWhole(int Handle, std::string_view Bytes);
+// Writes up to Size bytes: how many it wrote, or -1 when the file takes none.
+int64_t WriteSome(int Handle, const char* Bytes, size_t Size);
 
 // Closes the file; false when what was written may not have reached it.
 bool CloseFile(int Handle);

@@ -31,17 +31,13 @@ int64_t ReadSome(int Handle, char* Buffer, size_t Size)
     return Count;
 }
 
-bool WriteWhole(int Handle, std::string_view Bytes)
+int64_t WriteSome(int Handle, const char* Bytes, size_t Size)
 {
-    while (!Bytes.empty()) {
-        const ssize_t Count = write(Handle, Bytes.data(), Bytes.size());
-        if (Count < 0 && errno == EINTR)
-            continue;
-        if (Count <= 0)
-            return false;
-        Bytes.remove_prefix(static_cast<size_t>(Count));
-    }
-    return true;
+    ssize_t Count;
+    do
+        Count = write(Handle, Bytes, Size);
+    while (Count < 0 && errno == EINTR);
+    return Count;
 }
 
 bool CloseFile(int Handle)

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -38,6 +39,17 @@ bool IsTemporaryOf(std::string_view Name, std::string_view Target)
     const std::string_view Digits = Name.substr(Target.size() + 1, TemporaryDigits);
     return std::all_of(Digits.begin(), Digits.end(),
                        [](char Byte) { return std::isxdigit(static_cast<unsigned char>(Byte)) != 0; });
+}
+
+bool WriteWhole(int Handle, std::string_view Bytes)
+{
+    while (!Bytes.empty()) {
+        const int64_t Count = WriteSome(Handle, Bytes.data(), Bytes.size());
+        if (Count <= 0)
+            return false;
+        Bytes.remove_prefix(static_cast<size_t>(Count));
+    }
+    return true;
 }
 
 // Creates a new temporary file beside Target, under a name no other file has;

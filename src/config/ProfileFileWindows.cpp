@@ -50,15 +50,9 @@ int64_t ReadSome(int Handle, char* Buffer, size_t Size)
     return _read(Handle, Buffer, static_cast<unsigned>(std::min<size_t>(Size, INT_MAX)));
 }
 
-bool WriteWhole(int Handle, std::string_view Bytes)
+int64_t WriteSome(int Handle, const char* Bytes, size_t Size)
 {
-    while (!Bytes.empty()) {
-        const int Count = _write(Handle, Bytes.data(), static_cast<unsigned>(std::min<size_t>(Bytes.size(), INT_MAX)));
-        if (Count <= 0)
-            return false;
-        Bytes.remove_prefix(static_cast<size_t>(Count));
-    }
-    return true;
+    return _write(Handle, Bytes, static_cast<unsigned>(std::min<size_t>(Size, INT_MAX)));
 }
 
 bool CloseFile(int Handle)
