@@ -2,6 +2,7 @@
 
 #include "config/KlavoraConfigRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
+#include "support/RangeRoutines.h"
 
 TMIDIPiano MIDIPiano;
 
@@ -24,7 +25,7 @@ TMIDIDevice* PortAt(const TNoteSettings& Settings)
 // A modifier inverts its own pedal for one note and ignores the other pedal.
 int32_t VelocityOffset(int32_t Modifier, const TNoteSettings& Settings)
 {
-    constexpr int32_t AccentOffset = 127 - MaxVolume;
+    constexpr int32_t AccentOffset = MIDIDataRange.High - MaxVolume;
     constexpr int32_t SoftOffset = -MinVolume;
     if (Modifier > 0)
         return Settings.Accent ? 0 : AccentOffset;
@@ -54,7 +55,7 @@ int32_t IndexOfHeldNote(const TArrayInteger& HeldNotes, int32_t Note)
 
 bool IsMIDINote(int32_t Note)
 {
-    return Note >= 0 && Note <= 127;
+    return InRange(Note, MIDIDataRange);
 }
 
 }

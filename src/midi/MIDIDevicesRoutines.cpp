@@ -5,6 +5,7 @@
 
 #include "core/MIDIMessageRoutines.h"
 #include "support/ErrorRoutines.h"
+#include "support/RangeRoutines.h"
 
 TMIDIDevices MIDIDevices;
 
@@ -130,7 +131,7 @@ void TMIDIDevice::SendAllNotesOff()
 {
     if (Handle == 0)
         return;
-    for (int32_t Channel = 1; Channel <= 16; ++Channel)
+    for (int32_t Channel = ChannelRange.Low; Channel <= ChannelRange.High; ++Channel)
         SendShortMessage(AllNotesOffMessage(Channel));
 }
 

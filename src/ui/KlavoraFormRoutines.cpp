@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int32_t TickFrequency = 8;
+// The channels the channel selector offers.
+constexpr TRange ListedChannels{ChannelRange.Low, 12};
 
 // A pedal that is on keeps its font style; one that is off is plain.
 void ShowPedal(TFormButton& Button, bool On)
@@ -61,9 +63,9 @@ void ShowChannelHint(TFormList& List)
 
 // A track bar's initial fill: the range first, so that the position is
 // taken whole.
-void FillBar(TFormTrackBar& Bar, int32_t Minimum, int32_t Maximum, int32_t Position)
+void FillBar(TFormTrackBar& Bar, TRange Range, int32_t Position)
 {
-    Bar.SetRange(Minimum, Maximum);
+    Bar.SetRange(Range.Low, Range.High);
     Bar.SetFrequency(TickFrequency);
     Bar.SetPosition(Position);
     Bar.SetEnabled(true);
@@ -247,7 +249,7 @@ void PresentVolumeBar(TFormTrackBar& Bar)
     if (Bar.Enabled())
         KeyboardConfig.SetVolume(Bar.Position());
     else
-        FillBar(Bar, MinVolume, MaxVolume, KeyboardConfig.GetVolume());
+        FillBar(Bar, VolumeRange, KeyboardConfig.GetVolume());
     ShowVolumeHint(Bar);
 }
 
@@ -256,7 +258,7 @@ void PresentVelocityBar(TFormTrackBar& Bar)
     if (Bar.Enabled())
         KeyboardConfig.SetFade(Bar.Position());
     else
-        FillBar(Bar, 0, 127, KeyboardConfig.GetFade());
+        FillBar(Bar, MIDIDataRange, KeyboardConfig.GetFade());
     ShowVelocityHint(Bar);
 }
 
@@ -311,7 +313,7 @@ void PresentChannelList(TFormList& List)
     if (List.ItemIndex() == -1) {
         if (List.Count() == 0) {
             std::vector<std::string> Channels;
-            for (int32_t Channel = 1; Channel <= 12; ++Channel)
+            for (int32_t Channel = ListedChannels.Low; Channel <= ListedChannels.High; ++Channel)
                 Channels.push_back(ChannelCaption(Channel));
             List.SetItems(std::move(Channels));
         }
@@ -387,7 +389,7 @@ int32_t PresentPianoKeys(std::span<TFormKey> Keys)
 
 void PresentOctaveButtons(std::span<TFormButton> Buttons, int32_t Pressed)
 {
-    if (InRange(Pressed, 1, 8))
+    if (InRange(Pressed, 1, OctaveButtonCount))
         KeyboardConfig.SetOctave(Pressed - 1);
     const int32_t Current = KeyboardConfig.GetOctave();
     for (size_t Index = 0; Index < Buttons.size(); ++Index) {
