@@ -55,6 +55,7 @@ const char* CapsErrorText(uint32_t Result)
     }
 }
 
+// "opended" is the message's own spelling, kept on purpose: do not correct it.
 constexpr const char* NotOpenText = "Device is not opended.";
 
 // The mapper, then every device whose capabilities can be read, showing the

@@ -395,6 +395,7 @@ void PresentOctaveButtons(std::span<TFormButton> Buttons, int32_t Pressed)
     for (size_t Index = 0; Index < Buttons.size(); ++Index) {
         TFormButton& Button = Buttons[Index];
         const int32_t Caption = OctaveButtonNumber(Button.Control()).value_or(0);
+        // "Ocatave" is the hint's own spelling, kept on purpose: do not correct it.
         Button.SetHint("Ocatave: " + std::to_string(Caption) + " - " + std::to_string(Caption + 1));
         if (static_cast<int32_t>(Index) == Current)
             Button.SetCaption(BlackColor, true);
