@@ -71,6 +71,21 @@ void FillBar(TFormTrackBar& Bar, TRange Range, int32_t Position)
     Bar.SetEnabled(true);
 }
 
+using TSettingGetter = int32_t (TKeyboardConfig::*)() const;
+using TSettingSetter = void (TKeyboardConfig::*)(int32_t);
+
+// Fills a track bar from its setting on the first call and writes its
+// position back on later ones; then shows its hint.
+void PresentSettingBar(TFormTrackBar& Bar, TRange Range, TSettingGetter Get, TSettingSetter Set,
+                       void (*ShowHint)(TFormTrackBar&))
+{
+    if (Bar.Enabled())
+        (KeyboardConfig.*Set)(Bar.Position());
+    else
+        FillBar(Bar, Range, (KeyboardConfig.*Get)());
+    ShowHint(Bar);
+}
+
 // The names the device selector offers: the ports the system lists.
 std::vector<std::string> ListedDeviceNames()
 {
@@ -246,20 +261,12 @@ void PresentSustainButton(TFormButton& Button, bool PresentOnly)
 
 void PresentVolumeBar(TFormTrackBar& Bar)
 {
-    if (Bar.Enabled())
-        KeyboardConfig.SetVolume(Bar.Position());
-    else
-        FillBar(Bar, VolumeRange, KeyboardConfig.GetVolume());
-    ShowVolumeHint(Bar);
+    PresentSettingBar(Bar, VolumeRange, &TKeyboardConfig::GetVolume, &TKeyboardConfig::SetVolume, ShowVolumeHint);
 }
 
 void PresentVelocityBar(TFormTrackBar& Bar)
 {
-    if (Bar.Enabled())
-        KeyboardConfig.SetFade(Bar.Position());
-    else
-        FillBar(Bar, MIDIDataRange, KeyboardConfig.GetFade());
-    ShowVelocityHint(Bar);
+    PresentSettingBar(Bar, MIDIDataRange, &TKeyboardConfig::GetFade, &TKeyboardConfig::SetFade, ShowVelocityHint);
 }
 
 void PresentGroupList(TFormList& List, bool Initial)
