@@ -33,6 +33,8 @@ const char* SendErrorText(uint32_t Result)
     }
 }
 
+// Code 7 reads here (and for the capabilities) as the mapper's text rather
+// than as an open's "unable to allocate or lock memory": kept on purpose.
 const char* CloseErrorText(uint32_t Result)
 {
     switch (Result) {
