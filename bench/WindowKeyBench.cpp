@@ -9,10 +9,7 @@
 #include "LatencyCounters.h"
 #include "RecordingMIDIOutService.h"
 #include "TemporaryFolder.h"
-#include "config/KlavoraConfigRoutines.h"
-#include "config/MIDIKeymappingRoutines.h"
-#include "core/MIDIPianoRoutines.h"
-#include "midi/MIDIDevicesRoutines.h"
+#include "app/ModuleOrderRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 #include "ui/qt/KlavoraForm.h"
 
@@ -31,10 +28,7 @@ static void WindowKeyPressAndRelease(benchmark::State& State)
         std::filesystem::copy_file(std::filesystem::path(KLAVORA_SOURCE_DIR) / "data" / File, Folder / File);
     TRecordingMIDIOutService Service;
     SetProgramFolder(Folder.Path());
-    KlavoraConfigStart();
-    MIDIKeymappingStart();
-    MIDIDevicesStart();
-    MIDIPianoStart();
+    StartModules(TModuleChoices{});
     Form1 = new TForm1;
     Form1->show();
     QApplication::processEvents();
@@ -56,10 +50,7 @@ static void WindowKeyPressAndRelease(benchmark::State& State)
         State.SkipWithError("the key played no note");
     delete Form1;
     Form1 = nullptr;
-    MIDIPianoStop();
-    MIDIDevicesStop();
-    MIDIKeymappingStop();
-    KlavoraConfigStop();
+    StopModules(TModuleChoices{});
     SetProgramFolder("");
 }
 BENCHMARK(WindowKeyPressAndRelease)->Iterations(20000);

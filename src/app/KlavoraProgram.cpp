@@ -111,7 +111,8 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     SplashScreen->PaintNow();
     QGuiApplication::setWindowIcon(ProgramIcon());
     InstallShellOpener();
-    StartModules(QtErrorBox, MIDIService);
+    const TModuleChoices Modules{&QtErrorBox, MIDIService};
+    StartModules(Modules);
 
     // A stop signal during a start-up box skips the windows: the modules
     // still stop in order and the log is written.
@@ -126,7 +127,7 @@ int RunKlavora(int& Argc, char** Argv, TMIDIServiceChoice MIDIService, const std
     // Its destruction ends every note still sounding while the ports are open.
     delete Form1;
     Form1 = nullptr;
-    StopModules(MIDIService);
+    StopModules(Modules);
     StopSignalsStop();
     return Result;
 }

@@ -8,26 +8,28 @@
 #include "support/LogFileRoutines.h"
 #include "ui/ErrorBoxRoutines.h"
 
-void StartModules(TModalErrorBox& ErrorBox, TMIDIServiceChoice MIDIService)
+void StartModules(const TModuleChoices& Choices)
 {
     LogFileStart();
-    ErrorBoxStart(ErrorBox);
+    if (Choices.ErrorBox != nullptr)
+        ErrorBoxStart(*Choices.ErrorBox);
     KlavoraConfigStart();
     MIDIKeymappingStart();
-    if (MIDIService == TMIDIServiceChoice::System)
+    if (Choices.MIDIService == TMIDIServiceChoice::System)
         SystemMIDIOutServiceStart();
     MIDIDevicesStart();
     MIDIPianoStart();
 }
 
-void StopModules(TMIDIServiceChoice MIDIService)
+void StopModules(const TModuleChoices& Choices)
 {
     MIDIPianoStop();
     MIDIDevicesStop();
-    if (MIDIService == TMIDIServiceChoice::System)
+    if (Choices.MIDIService == TMIDIServiceChoice::System)
         SystemMIDIOutServiceStop();
     MIDIKeymappingStop();
     KlavoraConfigStop();
-    ErrorBoxStop();
+    if (Choices.ErrorBox != nullptr)
+        ErrorBoxStop();
     LogFileStop();
 }

@@ -28,12 +28,12 @@ std::string ReadString(const TKeyboardConfig& Config, const char* Section, const
 }
 
 // Each ranged setting as read from a snapshot, clamped to its range.
-int32_t ChannelIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Channel", 0), 1, 16); }
-int32_t OctaveIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Octave", 4), 0, 7); }
-int32_t FadeIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Fade", 0), 0, 127); }
+int32_t ChannelIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Channel", 0), ChannelRange); }
+int32_t OctaveIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Octave", 4), OctaveRange); }
+int32_t FadeIn(const TProfileSnapshot& Settings) { return Clamp(Settings.ReadInteger(KeyboardSection, "Fade", 0), MIDIDataRange); }
 int32_t VolumeIn(const TProfileSnapshot& Settings)
 {
-    return Clamp(Settings.ReadInteger(KeyboardSection, "Volume", 111), MinVolume, MaxVolume);
+    return Clamp(Settings.ReadInteger(KeyboardSection, "Volume", 111), VolumeRange);
 }
 int32_t DeviceIDIn(const TProfileSnapshot& Settings) { return Settings.ReadInteger(MIDIOutSection, "DeviceID", 0); }
 std::string DeviceNameIn(const TProfileSnapshot& Settings) { return Settings.ReadString(MIDIOutSection, "DeviceName", ""); }
@@ -88,7 +88,7 @@ bool TKeyboardConfig::GetSustain() const { return SustainIn(Snapshot(*this)); }
 void TKeyboardConfig::SetSustain(bool Value) { WriteBool(*this, KeyboardSection, "Sustain", Value); }
 
 int32_t TKeyboardConfig::GetChannel() const { return ChannelIn(Snapshot(*this)); }
-void TKeyboardConfig::SetChannel(int32_t Value) { WriteInteger(*this, KeyboardSection, "Channel", Clamp(Value, 1, 16)); }
+void TKeyboardConfig::SetChannel(int32_t Value) { WriteInteger(*this, KeyboardSection, "Channel", Clamp(Value, ChannelRange)); }
 
 int32_t TKeyboardConfig::GetGroup() const { return ReadInteger(*this, KeyboardSection, "Group", 0); }
 void TKeyboardConfig::SetGroup(int32_t Value) { WriteInteger(*this, KeyboardSection, "Group", Value); }
@@ -96,22 +96,22 @@ int32_t TKeyboardConfig::GetVoice() const { return ReadInteger(*this, KeyboardSe
 void TKeyboardConfig::SetVoice(int32_t Value) { WriteInteger(*this, KeyboardSection, "Voice", Value); }
 
 int32_t TKeyboardConfig::GetOctave() const { return OctaveIn(Snapshot(*this)); }
-void TKeyboardConfig::SetOctave(int32_t Value) { WriteInteger(*this, KeyboardSection, "Octave", Clamp(Value, 0, 7)); }
+void TKeyboardConfig::SetOctave(int32_t Value) { WriteInteger(*this, KeyboardSection, "Octave", Clamp(Value, OctaveRange)); }
 
 int32_t TKeyboardConfig::GetFade() const { return FadeIn(Snapshot(*this)); }
-void TKeyboardConfig::SetFade(int32_t Value) { WriteInteger(*this, KeyboardSection, "Fade", Clamp(Value, 0, 127)); }
+void TKeyboardConfig::SetFade(int32_t Value) { WriteInteger(*this, KeyboardSection, "Fade", Clamp(Value, MIDIDataRange)); }
 
 int32_t TKeyboardConfig::GetVolume() const { return VolumeIn(Snapshot(*this)); }
 void TKeyboardConfig::SetVolume(int32_t Value)
 {
-    WriteInteger(*this, KeyboardSection, "Volume", Clamp(Value, MinVolume, MaxVolume));
+    WriteInteger(*this, KeyboardSection, "Volume", Clamp(Value, VolumeRange));
 }
 
 std::string TKeyboardConfig::GetMap() const { return ReadString(*this, KeyboardSection, "Map", "Tracker"); }
 void TKeyboardConfig::SetMap(const std::string& Value) { WriteString(*this, KeyboardSection, "Map", Value); }
 
-int32_t TKeyboardConfig::GetMouseOctave() const { return Clamp(ReadInteger(*this, MouseSection, "Octave", 4), 0, 7); }
-void TKeyboardConfig::SetMouseOctave(int32_t Value) { WriteInteger(*this, MouseSection, "Octave", Clamp(Value, 0, 7)); }
+int32_t TKeyboardConfig::GetMouseOctave() const { return Clamp(ReadInteger(*this, MouseSection, "Octave", 4), OctaveRange); }
+void TKeyboardConfig::SetMouseOctave(int32_t Value) { WriteInteger(*this, MouseSection, "Octave", Clamp(Value, OctaveRange)); }
 
 int32_t TKeyboardConfig::GetDeviceID() const { return DeviceIDIn(Snapshot(*this)); }
 void TKeyboardConfig::SetDeviceID(int32_t Value) { WriteInteger(*this, MIDIOutSection, "DeviceID", Value); }

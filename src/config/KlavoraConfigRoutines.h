@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/ProfileFile.h"
+#include "support/RangeRoutines.h"
 
 // A settings file larger than this is one that cannot be read: the defaults
 // are in force, and a write refuses rather than replace it. Every note reads
@@ -14,6 +15,9 @@ inline constexpr size_t SettingsSizeLimit = 1024 * 1024;
 // The bounds of every Note On velocity setting.
 inline constexpr int32_t MinVolume = 23;
 inline constexpr int32_t MaxVolume = 103;
+inline constexpr TRange VolumeRange{MinVolume, MaxVolume};
+// The keyboard's and the mouse's octave settings.
+inline constexpr TRange OctaveRange{0, 7};
 
 // The settings every note message depends on, as the settings file holds
 // them at one moment, each clamped as its getter clamps it.

@@ -1,6 +1,7 @@
 #include "config/MIDIKeymappingRoutines.h"
 
 #include "config/KlavoraConfigRoutines.h"
+#include "config/ProfileInteger.h"
 #include "support/ErrorRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
@@ -32,6 +33,7 @@ void TMIDIKeymapping::LoadKeymap(const std::string& FileName, const std::string&
             }
         }
     }
+    // "defenition" is the message's own spelling, kept on purpose: do not correct it.
     if (KeyCodes.empty())
         ShowError("Keyboard defenition file corrupted.");
 }

@@ -1,5 +1,8 @@
 #include "config/MIDIPatchRoutines.h"
 
+#include "config/ProfileInteger.h"
+#include "support/RangeRoutines.h"
+
 TMIDIPatch MIDIPatch;
 
 bool TMIDIPatch::LoadPatch(const std::string& FileName)
@@ -17,7 +20,7 @@ bool TMIDIPatch::LoadPatch(const std::string& FileName)
         for (const TProfileEntry& Entry : Listing.Entries(Group)) {
             int32_t Program = -1;
             // A key that is not a program number names no voice.
-            if (!TryProfileInteger(Entry.Name, Program) || Program < 0 || Program > 127)
+            if (!TryProfileInteger(Entry.Name, Program) || !InRange(Program, MIDIDataRange))
                 continue;
             PutStringAt(VoiceNames.get(), Entry.Value.value_or("Patch: " + Entry.Name), Program);
             Programs.push_back(static_cast<char>(Program));

@@ -1,14 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include <sys/types.h>
-
+#include "config/ProfileFileReading.h"
+#include "config/ProfileListing.h"
 #include "support/VCLRoutines.h"
 
 // A write to a profile file that failed; its text is "Unable to write to "
@@ -18,61 +17,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// One key of a section as listed, with the value that reading that key in the
-// section finds; none where such a read gives its default.
-struct TProfileEntry {
-    std::string Name;
-    std::optional<std::string> Value;
-};
-
-// What listing a whole file gives, from one read of it: the section names, and
-// for each the keys of the first section of that name with their values, just
-// as ReadSections, ReadSection and ReadString would give them one by one.
-class TProfileListing {
-public:
-    explicit TProfileListing(std::string_view Bytes);
-
-    const TStringList& Sections() const { return SectionNames; }
-    // The entries of the section listed at Position (of the first section of
-    // that name, since reads always find the first one).
-    const std::vector<TProfileEntry>& Entries(size_t Position) const { return EntryLists[EntriesOf[Position]]; }
-
-private:
-    TStringList SectionNames;
-    std::vector<size_t> EntriesOf;
-    std::vector<std::vector<TProfileEntry>> EntryLists;
-};
-
-enum class TLoadResult { Loaded, Missing, Failed };
-
 // The largest file a profile file may be unless its owner says otherwise (key
 // maps and catalogues). Beyond its limit a file is one that cannot be read:
 // reads give their defaults and writes refuse rather than rewrite it.
 inline constexpr size_t ProfileSizeLimit = 64 * 1024 * 1024;
-
-// A whole file, read at once. A name that does not exist is Missing; a folder,
-// a file that cannot be read or one larger than SizeLimit bytes is Failed, and
-// holds no bytes. A file beyond the limit costs no more than its first page.
-class TFileBytes {
-public:
-    TFileBytes(const std::string& FileName, size_t SizeLimit);
-    TFileBytes(const TFileBytes&) = delete;
-    TFileBytes& operator=(const TFileBytes&) = delete;
-
-    TLoadResult Loaded() const { return Result; }
-    std::string_view View() const { return Bytes; }
-
-private:
-    static ssize_t ReadSome(int Handle, char* Buffer, size_t Size);
-    // The rest of a file that filled the small buffer.
-    TLoadResult ReadLarge(int Handle);
-
-    size_t Limit;
-    char Small[4096];
-    std::string Large;
-    std::string_view Bytes;
-    TLoadResult Result = TLoadResult::Failed;
-};
 
 // The values of a profile file as one read of it finds them: values read from
 // one snapshot are read at one moment, for the cost of one read.
@@ -128,14 +76,5 @@ private:
     size_t Limit;
 };
 
-// The line break of a file that a write creates (or of a first line added to
-// a file that has none): Windows' CR LF on Windows, LF elsewhere.
-extern const std::string_view NewProfileLineBreak;
-
 // True when a file (not a folder) of that name exists.
 bool FileExists(const std::string& FileName);
-
-// Reads Text as the integer form of a profile file: hexadecimal after a
-// leading 0x or 0X (when more than two characters) or $, decimal otherwise;
-// false, with Value untouched, for any other text.
-bool TryProfileInteger(std::string_view Text, int32_t& Value);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // What profile files need of the file system, in one source per platform
 // (POSIX, Windows). File names are UTF-8; handles are the C runtime's file
-// descriptors on both, read, written and closed with read, write and close.
+// descriptors on both.
 
 // Opens a file for reading: its handle, or -1 with errno set (ENOENT for a
 // name that does not exist).
@@ -14,6 +16,20 @@ int OpenToRead(const std::string& FileName);
 // Creates a file of a name that no file has yet, open for writing: its
 // handle, or -1 with errno set (EEXIST when the name is taken).
 int CreateNewFile(const std::string& FileName);
+
+// Reads up to Size bytes: how many it read, 0 at the end of the file, or -1
+// when the file cannot be read.
+int64_t ReadSome(int Handle, char* Buffer, size_t Size);
+
+// Writes up to Size bytes: how many it wrote, or -1 when the file takes none.
+int64_t WriteSome(int Handle, const char* Bytes, size_t Size);
+
+// Closes the file; false when what was written may not have reached it.
+bool CloseFile(int Handle);
+
+// The size of an open regular file; none for anything else (a folder, a
+// device) or when the system cannot tell.
+std::optional<uint64_t> RegularFileSize(int Handle);
 
 // Whether there is a file that its owner made read-only.
 bool IsReadOnlyFile(const std::string& FileName);

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "config/ProfileFile.h"
+#include "config/ProfileText.h"
 
 const std::string_view NewProfileLineBreak = "\n";
 
@@ -20,6 +20,37 @@ int OpenToRead(const std::string& FileName)
 int CreateNewFile(const std::string& FileName)
 {
     return open(FileName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+}
+
+int64_t ReadSome(int Handle, char* Buffer, size_t Size)
+{
+    ssize_t Count;
+    do
+        Count = read(Handle, Buffer, Size);
+    while (Count < 0 && errno == EINTR);
+    return Count;
+}
+
+int64_t WriteSome(int Handle, const char* Bytes, size_t Size)
+{
+    ssize_t Count;
+    do
+        Count = write(Handle, Bytes, Size);
+    while (Count < 0 && errno == EINTR);
+    return Count;
+}
+
+bool CloseFile(int Handle)
+{
+    return close(Handle) == 0;
+}
+
+std::optional<uint64_t> RegularFileSize(int Handle)
+{
+    struct stat Status;
+    if (fstat(Handle, &Status) != 0 || !S_ISREG(Status.st_mode))
+        return std::nullopt;
+    return static_cast<uint64_t>(Status.st_size);
 }
 
 bool IsReadOnlyFile(const std::string& FileName)

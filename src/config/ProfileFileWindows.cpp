@@ -5,10 +5,12 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <string>
 
-#include "config/ProfileFile.h"
+#include "config/ProfileText.h"
 #include "support/FilePathRoutines.h"
 #include "support/WideTextRoutines.h"
 
@@ -41,6 +43,29 @@ int CreateNewFile(const std::string& FileName)
 {
     return _wopen(WideText(FileName).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                   _S_IREAD | _S_IWRITE);
+}
+
+int64_t ReadSome(int Handle, char* Buffer, size_t Size)
+{
+    return _read(Handle, Buffer, static_cast<unsigned>(std::min<size_t>(Size, INT_MAX)));
+}
+
+int64_t WriteSome(int Handle, const char* Bytes, size_t Size)
+{
+    return _write(Handle, Bytes, static_cast<unsigned>(std::min<size_t>(Size, INT_MAX)));
+}
+
+bool CloseFile(int Handle)
+{
+    return _close(Handle) == 0;
+}
+
+std::optional<uint64_t> RegularFileSize(int Handle)
+{
+    struct _stat64 Status;
+    if (_fstat64(Handle, &Status) != 0 || (Status.st_mode & _S_IFMT) != _S_IFREG)
+        return std::nullopt;
+    return static_cast<uint64_t>(Status.st_size);
 }
 
 bool IsReadOnlyFile(const std::string& FileName)

@@ -6,10 +6,10 @@ namespace {
 
 uint32_t Pack(int32_t Status, int32_t Channel, int32_t Data1, int32_t Data2)
 {
-    const int32_t WireChannel = Clamp(Channel, 1, 16) - 1;
+    const int32_t WireChannel = Clamp(Channel, ChannelRange) - 1;
     return static_cast<uint32_t>(Status + WireChannel) +
-           256u * static_cast<uint32_t>(Clamp(Data1, 0, 127)) +
-           65536u * static_cast<uint32_t>(Clamp(Data2, 0, 127));
+           256u * static_cast<uint32_t>(Clamp(Data1, MIDIDataRange)) +
+           65536u * static_cast<uint32_t>(Clamp(Data2, MIDIDataRange));
 }
 
 constexpr int32_t AllNotesOffController = 123;

@@ -2,6 +2,7 @@
 
 #include "config/KlavoraConfigRoutines.h"
 #include "midi/MIDIDevicesRoutines.h"
+#include "support/RangeRoutines.h"
 
 TMIDIPiano MIDIPiano;
 
@@ -24,7 +25,7 @@ TMIDIDevice* PortAt(const TNoteSettings& Settings)
 // A modifier inverts its own pedal for one note and ignores the other pedal.
 int32_t VelocityOffset(int32_t Modifier, const TNoteSettings& Settings)
 {
-    constexpr int32_t AccentOffset = 127 - MaxVolume;
+    constexpr int32_t AccentOffset = MIDIDataRange.High - MaxVolume;
     constexpr int32_t SoftOffset = -MinVolume;
     if (Modifier > 0)
         return Settings.Accent ? 0 : AccentOffset;
@@ -54,7 +55,7 @@ int32_t IndexOfHeldNote(const TArrayInteger& HeldNotes, int32_t Note)
 
 bool IsMIDINote(int32_t Note)
 {
-    return Note >= 0 && Note <= 127;
+    return InRange(Note, MIDIDataRange);
 }
 
 }
@@ -70,16 +71,24 @@ void TMIDIPiano::NoteOn(const TNoteSettings& Settings, int32_t Note, int32_t Vel
 {
     if (TMIDIDevice* Port = PortAt(Settings))
         Port->SendNoteOn(Settings.Channel, Note, Velocity);
-    if (IsMIDINote(Note) && SoundingCounts[static_cast<size_t>(Note)]++ == 0 && Observer != nullptr)
-        Observer->SoundingChanged(Note, true);
+    CountSounding(Note, true);
 }
 
 void TMIDIPiano::NoteOff(const TNoteSettings& Settings, int32_t Channel, int32_t Note)
 {
     if (TMIDIDevice* Port = PortAt(Settings))
         Port->SendNoteOff(Channel, Note, Settings.Fade);
-    if (IsMIDINote(Note) && --SoundingCounts[static_cast<size_t>(Note)] == 0 && Observer != nullptr)
-        Observer->SoundingChanged(Note, false);
+    CountSounding(Note, false);
+}
+
+void TMIDIPiano::CountSounding(int32_t Note, bool Started)
+{
+    if (!IsMIDINote(Note))
+        return;
+    uint32_t& Count = SoundingCounts[static_cast<size_t>(Note)];
+    const bool FirstOrLast = Started ? Count++ == 0 : --Count == 0;
+    if (FirstOrLast && Observer != nullptr)
+        Observer->SoundingChanged(Note, Started);
 }
 
 void TMIDIPiano::ReleaseFromLast(TArrayInteger& Notes, const TNoteSettings& Settings)
@@ -90,24 +99,14 @@ void TMIDIPiano::ReleaseFromLast(TArrayInteger& Notes, const TNoteSettings& Sett
     }
 }
 
-int32_t& TMIDIPiano::SlotNote(TMouseButton Button)
+TMIDIPiano::TButtonSlot TMIDIPiano::Slot(TMouseButton Button)
 {
     switch (Button) {
-    case TMouseButton::Left: return LeftNote;
-    case TMouseButton::Middle: return MiddleNote;
+    case TMouseButton::Left: return {LeftNote, LeftChannel};
+    case TMouseButton::Middle: return {MiddleNote, MiddleChannel};
     case TMouseButton::Right: break;
     }
-    return RightNote;
-}
-
-int32_t& TMIDIPiano::SlotChannel(TMouseButton Button)
-{
-    switch (Button) {
-    case TMouseButton::Left: return LeftChannel;
-    case TMouseButton::Middle: return MiddleChannel;
-    case TMouseButton::Right: break;
-    }
-    return RightChannel;
+    return {RightNote, RightChannel};
 }
 
 void TMIDIPiano::Reset()
@@ -179,8 +178,9 @@ void TMIDIPiano::MouseNoteOn(TMouseButton Button, TMouseButtons Held, int32_t No
     if (!Settings.Sustain) {
         FlushMouseSustained(Settings);
         ReleaseSlot(Button, Settings);
-        SlotNote(Button) = Note;
-        SlotChannel(Button) = Settings.Channel;
+        const TButtonSlot Holding = Slot(Button);
+        Holding.Note = Note;
+        Holding.Channel = Settings.Channel;
     } else {
         // A fresh click ends everything the mouse had sounding; while another
         // button is held the new note joins the chord.
@@ -195,7 +195,7 @@ void TMIDIPiano::MouseNoteOn(TMouseButton Button, TMouseButtons Held, int32_t No
 void TMIDIPiano::MouseNoteOff(TMouseButton Button)
 {
     // Every release in the window comes here: one with nothing to end reads nothing.
-    if (SlotNote(Button) == -1)
+    if (Slot(Button).Note == -1)
         return;
     const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
     if (!Settings.Sustain)
@@ -206,7 +206,7 @@ void TMIDIPiano::ReleaseUnheldButtons(TMouseButtons Held)
 {
     bool Unheld = false;
     for (TMouseButton Button : MouseButtons)
-        Unheld = Unheld || (!Held.Contains(Button) && SlotNote(Button) != -1);
+        Unheld = Unheld || (!Held.Contains(Button) && Slot(Button).Note != -1);
     if (!Unheld)
         return;
     const TNoteSettings Settings = KeyboardConfig.GetNoteSettings();
@@ -238,11 +238,11 @@ void TMIDIPiano::ReleaseMouseNotes(const TNoteSettings& Settings)
 
 void TMIDIPiano::ReleaseSlot(TMouseButton Button, const TNoteSettings& Settings)
 {
-    int32_t& Note = SlotNote(Button);
-    if (Note == -1)
+    const TButtonSlot Holding = Slot(Button);
+    if (Holding.Note == -1)
         return;
-    NoteOff(Settings, SlotChannel(Button), Note);
-    Note = -1;
+    NoteOff(Settings, Holding.Channel, Holding.Note);
+    Holding.Note = -1;
 }
 
 void TMIDIPiano::FlushMouseSustained(const TNoteSettings& Settings)

@@ -77,10 +77,18 @@ struct TMIDIPiano {
     void StopAll();
 
 private:
-    int32_t& SlotNote(TMouseButton Button);
-    int32_t& SlotChannel(TMouseButton Button);
+    // A button's slot: the note it holds (-1: none) and the channel that
+    // note started on.
+    struct TButtonSlot {
+        int32_t& Note;
+        int32_t& Channel;
+    };
+    TButtonSlot Slot(TMouseButton Button);
     void NoteOn(const TNoteSettings& Settings, int32_t Note, int32_t Velocity);
     void NoteOff(const TNoteSettings& Settings, int32_t Channel, int32_t Note);
+    // One instance of the note more (Started) or fewer; the observer hears
+    // of the first and of the last.
+    void CountSounding(int32_t Note, bool Started);
     // Sends a Note Off for every note of the list, last first, emptying it.
     void ReleaseFromLast(TArrayInteger& Notes, const TNoteSettings& Settings);
     void ReleaseMouseNotes(const TNoteSettings& Settings);

@@ -1,7 +1,6 @@
 #include "midi/LinuxMIDIOutService.h"
 
 #include <algorithm>
-#include <cstring>
 #include <future>
 #include <thread>
 
@@ -13,21 +12,6 @@
 #include "support/ProgramFolderRoutines.h"
 
 TLinuxMIDIOutService LinuxMIDIOutService;
-
-namespace {
-
-// The longest start of Name that fits the 32-byte product name field without
-// cutting a UTF-8 character in two.
-size_t FittingLength(const std::string& Name)
-{
-    size_t Length = std::min(Name.size(), sizeof(TMIDIOutCaps::szPname));
-    if (Length < Name.size())
-        while (Length > 0 && (static_cast<unsigned char>(Name[Length]) & 0xC0) == 0x80)
-            --Length;
-    return Length;
-}
-
-}
 
 TLinuxMIDIOutService::~TLinuxMIDIOutService()
 {
@@ -166,9 +150,7 @@ uint32_t TLinuxMIDIOutService::GetDevCaps(uint32_t DeviceID, TMIDIOutCaps& Caps)
 {
     if (DeviceID >= Devices.size())
         return MMSYSERR_BADDEVICEID;
-    const std::string& Name = Devices[DeviceID].Name;
-    Caps = TMIDIOutCaps{};
-    std::memcpy(Caps.szPname, Name.data(), FittingLength(Name));
+    Caps = CapsNamed(Devices[DeviceID].Name);
     return MMSYSERR_NOERROR;
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/MIDIMessageRoutines.h"
 #include "support/ErrorRoutines.h"
+#include "support/RangeRoutines.h"
 
 TMIDIDevices MIDIDevices;
 
@@ -32,6 +33,8 @@ const char* SendErrorText(uint32_t Result)
     }
 }
 
+// Code 7 reads here (and for the capabilities) as the mapper's text rather
+// than as an open's "unable to allocate or lock memory": kept on purpose.
 const char* CloseErrorText(uint32_t Result)
 {
     switch (Result) {
@@ -54,6 +57,7 @@ const char* CapsErrorText(uint32_t Result)
     }
 }
 
+// "opended" is the message's own spelling, kept on purpose: do not correct it.
 constexpr const char* NotOpenText = "Device is not opended.";
 
 // The mapper, then every device whose capabilities can be read, showing the
@@ -130,7 +134,7 @@ void TMIDIDevice::SendAllNotesOff()
 {
     if (Handle == 0)
         return;
-    for (int32_t Channel = 1; Channel <= 16; ++Channel)
+    for (int32_t Channel = ChannelRange.Low; Channel <= ChannelRange.High; ++Channel)
         SendShortMessage(AllNotesOffMessage(Channel));
 }
 

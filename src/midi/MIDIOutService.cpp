@@ -1,5 +1,7 @@
 #include "midi/MIDIOutService.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -20,6 +22,17 @@ public:
 TNoDeviceService NoDeviceService;
 TMIDIOutService* InstalledService = nullptr;
 
+}
+
+TMIDIOutCaps CapsNamed(std::string_view Name)
+{
+    TMIDIOutCaps Caps;
+    size_t Length = std::min(Name.size(), sizeof Caps.szPname);
+    // A byte 10xxxxxx continues the character before it.
+    while (Length < Name.size() && Length > 0 && (static_cast<unsigned char>(Name[Length]) & 0xC0) == 0x80)
+        --Length;
+    std::memcpy(Caps.szPname, Name.data(), Length);
+    return Caps;
 }
 
 TMIDIOutService& MIDIOutService()

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 // The operating system's MIDI output service, as the output ports and the
 // device list use it. Every operation answers 0 for success or one of the
@@ -33,6 +34,10 @@ inline constexpr uint32_t MIDIERR_BADOPENMODE = 70;
 struct TMIDIOutCaps {
     char szPname[32] = {};
 };
+
+// The capabilities of a device named Name: as much of the name as fills the
+// 32 bytes without cutting a UTF-8 character in two.
+TMIDIOutCaps CapsNamed(std::string_view Name);
 
 class TMIDIOutService {
 public:

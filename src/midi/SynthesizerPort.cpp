@@ -8,8 +8,10 @@
 
 #include <malloc.h>
 
+#include "midi/AudioDriverRoutines.h"
 #include "midi/FluidSynthLibrary.h"
 #include "midi/MIDIOutService.h"
+#include "midi/RenderedAudioBackend.h"
 #include "midi/SoundSystemRoutines.h"
 
 namespace {
@@ -97,11 +99,12 @@ bool TSynthesizerPort::StartAudio(const std::vector<std::string>& AudioDrivers)
 {
     TAudioSource& Source = *this;
     if (AudioDrivers.empty()) {
-        auto Drawn = std::make_unique<TRenderedOutput>(Source, RenderedSampleRate);
-        if (!Drawn->Open())
+        auto Drawn = std::make_unique<TRenderedAudioBackend>(RenderedSampleRate);
+        TRenderedAudioBackend* Drawing = Drawn.get();
+        Output = std::make_unique<TAudioOutput>(Source, std::move(Drawn));
+        if (!Output->Open())
             return false;
-        Rendered = Drawn.get();
-        Output = std::move(Drawn);
+        Rendered = Drawing;
         return true;
     }
     PrepareSoundSystems();

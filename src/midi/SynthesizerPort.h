@@ -14,6 +14,8 @@
 #include "midi/AudioOutput.h"
 #include "midi/FluidSynthLibrary.h"
 
+class TRenderedAudioBackend;
+
 // The name the built-in synthesizer has among the output devices.
 inline constexpr const char* SynthesizerName = "Klavora Synthesizer";
 
@@ -87,8 +89,8 @@ private:
     fluid_settings_t* Settings = nullptr;
     fluid_synth_t* Synth = nullptr;
     std::unique_ptr<TAudioOutput> Output;
-    // The output when the sound is only rendered.
-    TRenderedOutput* Rendered = nullptr;
+    // The output's backend when the sound is only rendered.
+    TRenderedAudioBackend* Rendered = nullptr;
     std::string DriverName;
     TLimiter Limiter;
 

@@ -1,6 +1,5 @@
 #include "midi/WindowsMIDIOutService.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -28,22 +27,11 @@ WinMMHandle WinMMHandleOf(HMIDIOUT Handle)
     return reinterpret_cast<WinMMHandle>(Handle);
 }
 
-bool IsContinuationByte(char Byte)
-{
-    return (static_cast<unsigned char>(Byte) & 0xC0) == 0x80;
-}
-
 }
 
 TMIDIOutCaps ProductNameCaps(std::span<const char, 32> Field, unsigned CodePage)
 {
-    const std::string Name = Utf8OfCodePage(std::string_view(Field.data(), strnlen(Field.data(), Field.size())), CodePage);
-    TMIDIOutCaps Caps;
-    size_t Length = std::min(Name.size(), sizeof Caps.szPname);
-    while (Length < Name.size() && Length > 0 && IsContinuationByte(Name[Length]))
-        --Length;
-    std::memcpy(Caps.szPname, Name.data(), Length);
-    return Caps;
+    return CapsNamed(Utf8OfCodePage(std::string_view(Field.data(), strnlen(Field.data(), Field.size())), CodePage));
 }
 
 uint32_t TWindowsMIDIOutService::GetNumDevs()

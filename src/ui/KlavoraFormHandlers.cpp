@@ -25,7 +25,7 @@ int32_t KeyNote(uint16_t Key)
         return -1;
     // An offset from the file has no upper bound: add in 64 bits.
     const int64_t Note = int64_t{Offset} + 12 * int64_t{KeyboardConfig.GetOctave()};
-    return Note <= 127 ? static_cast<int32_t>(Note) : -1;
+    return Note <= MIDIDataRange.High ? static_cast<int32_t>(Note) : -1;
 }
 
 template <size_t... Index>

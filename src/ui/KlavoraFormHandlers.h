@@ -72,45 +72,53 @@ public:
     void ControlMouseUp(TMouseButton Button);
     // A press on a piano key; Held is the set of buttons down with it.
     void KeyboardButtonMouseDown(int32_t Offset, TMouseButton Button, TMouseButtons Held);
+    // A press on a pedal: Sustain, Soft, Accent.
     void Button22MouseDown();
     void Button24MouseDown();
     void Button1MouseDown();
     // A press on the octave button of this number, 1..8.
     void o1MouseDown(int32_t Number);
+    // A press on "All Notes Off" (Button4), under the name the window's
+    // definition gives its handler.
     void Button3MouseDown();
 
-    // The user chose an item of a list, or moved a track bar.
+    // The user chose an item of a list (output device, instrument group,
+    // voice, channel), or moved a track bar (Note On, Note Off velocity).
     void ComboBox1Change(int32_t Index);
     void ComboBox2Change(int32_t Index);
     void ComboBox3Change(int32_t Index);
     void ComboBox5Change(int32_t Index);
     void TrackBar1Change(int32_t Position);
     void TrackBar2Change(int32_t Position);
+    // "Reset".
     void Button2Click();
 
-    // A left press on a label stops every note before its menu opens.
+    // A left press on a label stops every note before its menu opens: the
+    // File label's, the Help label's.
     void StaticTextLeftDown();
     void StaticText1MouseDown();
     void StaticText2MouseDown();
+    // The menu items "Exit", "Product Help", "Product Home Page", "About Klavora".
     void File1Click();
     void Help1Click();
     void ProductHomepage1Click();
     void About1Click();
 
     // The controls that show the settings, and the piano keys.
-    TFormList ComboBox1;
-    TFormList ComboBox2;
-    TFormList ComboBox3;
-    TFormList ComboBox5;
-    TFormTrackBar TrackBar1;
-    TFormTrackBar TrackBar2;
-    std::array<TFormButton, OctaveButtonCount> OctaveButtons;
-    std::array<TFormKey, PianoKeyCount> PianoKeys;
+    TFormList ComboBox1; // the output devices
+    TFormList ComboBox2; // the instrument groups
+    TFormList ComboBox3; // the voices
+    TFormList ComboBox5; // the channels
+    TFormTrackBar TrackBar1; // the Note On velocity
+    TFormTrackBar TrackBar2; // the Note Off velocity
+    std::array<TFormButton, OctaveButtonCount> OctaveButtons; // o1..o8
+    std::array<TFormKey, PianoKeyCount> PianoKeys; // Piano0..Piano24
     TFormButton Button24; // the Soft pedal
     TFormButton Button22; // the Sustain pedal
     TFormButton Button1; // the Accent pedal
 
 private:
+    // What a change of each list does, once its new choice is shown.
     void ComboBox1Change();
     void ComboBox2Change();
     void ComboBox3Change();

@@ -61,8 +61,9 @@ enum class TFormControl : uint8_t {
     GroupBox3, // "Voice Velocity"
     TrackBar2, // the Note Off velocity
     GroupBox17, // "Controller Octave"
-    o1, o2, o3, o4, o5, o6, o7, o8,
+    o1, o2, o3, o4, o5, o6, o7, o8, // the octave buttons "1".."8"
     GroupBox13, // "MIDI Controller Keyboard"
+    // The on-screen piano keys, by their semitones above the lowest.
     Piano0, Piano1, Piano2, Piano3, Piano4, Piano5, Piano6, Piano7, Piano8, Piano9, Piano10, Piano11, Piano12,
     Piano13, Piano14, Piano15, Piano16, Piano17, Piano18, Piano19, Piano20, Piano21, Piano22, Piano23, Piano24,
     GroupBox14, // "MIDI Controller Pedals"
@@ -120,7 +121,14 @@ std::optional<int32_t> PianoKeyAt(int32_t X, int32_t Y);
 
 // The pop-up menus the two labels open, and their items in order.
 enum class TFormMenu : uint8_t { File, Help };
-enum class TMenuItem : uint8_t { File1, Help1, N2, ProductHomepage1, N1, About1 };
+enum class TMenuItem : uint8_t {
+    File1, // "Exit"
+    Help1, // "Product Help"
+    N2, // a row of dashes
+    ProductHomepage1, // "Product Home Page"
+    N1, // a row of dashes
+    About1, // "About Klavora"
+};
 struct TMenuItemPlace {
     TMenuItem Item;
     const char* Name;

@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int32_t TickFrequency = 8;
+// The channels the channel selector offers.
+constexpr TRange ListedChannels{ChannelRange.Low, 12};
 
 // A pedal that is on keeps its font style; one that is off is plain.
 void ShowPedal(TFormButton& Button, bool On)
@@ -61,12 +63,27 @@ void ShowChannelHint(TFormList& List)
 
 // A track bar's initial fill: the range first, so that the position is
 // taken whole.
-void FillBar(TFormTrackBar& Bar, int32_t Minimum, int32_t Maximum, int32_t Position)
+void FillBar(TFormTrackBar& Bar, TRange Range, int32_t Position)
 {
-    Bar.SetRange(Minimum, Maximum);
+    Bar.SetRange(Range.Low, Range.High);
     Bar.SetFrequency(TickFrequency);
     Bar.SetPosition(Position);
     Bar.SetEnabled(true);
+}
+
+using TSettingGetter = int32_t (TKeyboardConfig::*)() const;
+using TSettingSetter = void (TKeyboardConfig::*)(int32_t);
+
+// Fills a track bar from its setting on the first call and writes its
+// position back on later ones; then shows its hint.
+void PresentSettingBar(TFormTrackBar& Bar, TRange Range, TSettingGetter Get, TSettingSetter Set,
+                       void (*ShowHint)(TFormTrackBar&))
+{
+    if (Bar.Enabled())
+        (KeyboardConfig.*Set)(Bar.Position());
+    else
+        FillBar(Bar, Range, (KeyboardConfig.*Get)());
+    ShowHint(Bar);
 }
 
 // The names the device selector offers: the ports the system lists.
@@ -244,20 +261,12 @@ void PresentSustainButton(TFormButton& Button, bool PresentOnly)
 
 void PresentVolumeBar(TFormTrackBar& Bar)
 {
-    if (Bar.Enabled())
-        KeyboardConfig.SetVolume(Bar.Position());
-    else
-        FillBar(Bar, MinVolume, MaxVolume, KeyboardConfig.GetVolume());
-    ShowVolumeHint(Bar);
+    PresentSettingBar(Bar, VolumeRange, &TKeyboardConfig::GetVolume, &TKeyboardConfig::SetVolume, ShowVolumeHint);
 }
 
 void PresentVelocityBar(TFormTrackBar& Bar)
 {
-    if (Bar.Enabled())
-        KeyboardConfig.SetFade(Bar.Position());
-    else
-        FillBar(Bar, 0, 127, KeyboardConfig.GetFade());
-    ShowVelocityHint(Bar);
+    PresentSettingBar(Bar, MIDIDataRange, &TKeyboardConfig::GetFade, &TKeyboardConfig::SetFade, ShowVelocityHint);
 }
 
 void PresentGroupList(TFormList& List, bool Initial)
@@ -311,7 +320,7 @@ void PresentChannelList(TFormList& List)
     if (List.ItemIndex() == -1) {
         if (List.Count() == 0) {
             std::vector<std::string> Channels;
-            for (int32_t Channel = 1; Channel <= 12; ++Channel)
+            for (int32_t Channel = ListedChannels.Low; Channel <= ListedChannels.High; ++Channel)
                 Channels.push_back(ChannelCaption(Channel));
             List.SetItems(std::move(Channels));
         }
@@ -387,12 +396,13 @@ int32_t PresentPianoKeys(std::span<TFormKey> Keys)
 
 void PresentOctaveButtons(std::span<TFormButton> Buttons, int32_t Pressed)
 {
-    if (InRange(Pressed, 1, 8))
+    if (InRange(Pressed, 1, OctaveButtonCount))
         KeyboardConfig.SetOctave(Pressed - 1);
     const int32_t Current = KeyboardConfig.GetOctave();
     for (size_t Index = 0; Index < Buttons.size(); ++Index) {
         TFormButton& Button = Buttons[Index];
         const int32_t Caption = OctaveButtonNumber(Button.Control()).value_or(0);
+        // "Ocatave" is the hint's own spelling, kept on purpose: do not correct it.
         Button.SetHint("Ocatave: " + std::to_string(Caption) + " - " + std::to_string(Caption + 1));
         if (static_cast<int32_t>(Index) == Current)
             Button.SetCaption(BlackColor, true);

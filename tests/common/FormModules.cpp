@@ -3,10 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "config/KlavoraConfigRoutines.h"
-#include "config/MIDIKeymappingRoutines.h"
-#include "core/MIDIPianoRoutines.h"
-#include "midi/MIDIDevicesRoutines.h"
+#include "LineBreaks.h"
+#include "app/ModuleOrderRoutines.h"
 #include "support/ProgramFolderRoutines.h"
 
 TFormModules::TFormModules()
@@ -15,21 +13,15 @@ TFormModules::TFormModules()
     for (const char* Name : {"Keyboard.ini", "GeneralMIDI.ini"})
         std::filesystem::copy_file(Data / Name, Folder / Name);
     std::ofstream(Folder / "Keyboard.ini", std::ios::app) << "\n[Test]\n90=0\n88=2\n50=13\n9=25\n13=26\n27=27\n37=28\n";
+    Folder.Write("Setup.ini", InNewProfileLines("[Keyboard]\nMap=Test\n"));
     SetProgramFolder(Folder.Path());
 
     Service.DeviceNames = {"Synth One", "Synth Two"};
-    KlavoraConfigStart();
-    KeyboardConfig.SetMap("Test");
-    MIDIKeymappingStart();
-    MIDIDevicesStart();
-    MIDIPianoStart();
+    StartModules(TModuleChoices{});
 }
 
 TFormModules::~TFormModules()
 {
-    MIDIPianoStop();
-    MIDIDevicesStop();
-    MIDIKeymappingStop();
-    KlavoraConfigStop();
+    StopModules(TModuleChoices{});
     SetProgramFolder("");
 }

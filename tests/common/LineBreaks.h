@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/ProfileFile.h"
+#include "config/ProfileText.h"
 
 // Text written with "\n" as a profile file that a write creates holds it:
 // with CR LF on Windows.

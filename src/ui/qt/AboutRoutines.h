@@ -12,10 +12,10 @@ class TAbout : public QDialog {
 public:
     explicit TAbout(QWidget* Owner = nullptr);
 
-    QLabel* ProgramName = nullptr;
-    QLabel* Label1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
+    QLabel* ProgramName = nullptr; // the program's name and version
+    QLabel* Label1 = nullptr; // the notice line
+    QPushButton* Button2 = nullptr; // "Home Page"
+    QPushButton* Button3 = nullptr; // "Close"
 
     // "Home Page": opens the product's home page; the box stays open.
     void Button2Click();

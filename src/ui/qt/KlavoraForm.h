@@ -23,38 +23,39 @@ public:
     TForm1();
     ~TForm1() override;
 
-    TStaticText* StaticText1;
-    TStaticText* StaticText2;
-    QGroupBox* GroupBox1;
+    // The controls, named as in the window's definition.
+    TStaticText* StaticText1; // the "  File " label
+    TStaticText* StaticText2; // the "  Help " label
+    QGroupBox* GroupBox1; // "MIDI Output Device"
     TComboBox* ComboBox1; // the output devices
     TButton* Button2; // "Reset"
-    QGroupBox* GroupBox2;
+    QGroupBox* GroupBox2; // "MIDI Controller Instrument"
     TComboBox* ComboBox2; // the instrument groups
     TComboBox* ComboBox3; // the voices
     TComboBox* ComboBox5; // the channels
-    QGroupBox* GroupBox4;
+    QGroupBox* GroupBox4; // "Voice Volume"
     TTrackBar* TrackBar1; // the Note On velocity
-    QGroupBox* GroupBox3;
+    QGroupBox* GroupBox3; // "Voice Velocity"
     TTrackBar* TrackBar2; // the Note Off velocity
-    QGroupBox* GroupBox17;
-    std::array<TButton*, OctaveButtonCount> OctaveButtons;
-    QGroupBox* GroupBox13;
-    std::array<TButton*, PianoKeyCount> PianoKeys;
-    QGroupBox* GroupBox14;
+    QGroupBox* GroupBox17; // "Controller Octave"
+    std::array<TButton*, OctaveButtonCount> OctaveButtons; // o1..o8
+    QGroupBox* GroupBox13; // "MIDI Controller Keyboard"
+    std::array<TButton*, PianoKeyCount> PianoKeys; // Piano0..Piano24
+    QGroupBox* GroupBox14; // "MIDI Controller Pedals"
     TButton* Button24; // the Soft pedal
     TButton* Button22; // the Sustain pedal
     TButton* Button1; // the Accent pedal
-    QGroupBox* GroupBox5;
+    QGroupBox* GroupBox5; // "Mouse Controller"
     TButton* Button4; // "All Notes Off"
 
-    QMenu* PopupMenu1;
-    QAction* File1;
-    QMenu* PopupMenu2;
-    QAction* Help1;
-    QAction* N2;
-    QAction* ProductHomepage1;
-    QAction* N1;
-    QAction* About1;
+    QMenu* PopupMenu1; // the File menu
+    QAction* File1; // "Exit"
+    QMenu* PopupMenu2; // the Help menu
+    QAction* Help1; // "Product Help"
+    QAction* N2; // a row of dashes
+    QAction* ProductHomepage1; // "Product Home Page"
+    QAction* N1; // a row of dashes
+    QAction* About1; // "About Klavora"
 
     // What the window does and what its controls show.
     TFormHandlers Handlers{*this};

@@ -18,7 +18,7 @@ public:
     // Paints the window at once, before the message loop runs.
     void PaintNow();
 
-    QLabel* Image1;
+    QLabel* Image1; // the splash picture
 };
 
 // Filled by the program entry while the program starts.
