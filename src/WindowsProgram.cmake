@@ -13,9 +13,9 @@ target_compile_definitions(klavora_ui PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEA
 
 # The program entry: everything but main() is a library, so that tests run
 # the program's start and stop as the executable does.
-add_library(klavora_app STATIC app/ModuleOrderRoutines.cpp app/CommandLineRoutines.cpp
-  app/windows/KlavoraProgram.cpp app/windows/StopSignalRoutines.cpp)
-target_link_libraries(klavora_app PUBLIC klavora_ui)
+add_library(klavora_app STATIC app/CommandLineRoutines.cpp app/windows/KlavoraProgram.cpp
+  app/windows/StopSignalRoutines.cpp)
+target_link_libraries(klavora_app PUBLIC klavora_ui klavora_modules)
 target_compile_definitions(klavora_app PUBLIC KLAVORA_VERSION="${PROJECT_VERSION}")
 
 # The program's icon, drawn once (packaging/klavora.svg), rendered at every

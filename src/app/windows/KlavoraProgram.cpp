@@ -73,7 +73,8 @@ int RunKlavora(int&, char**, TMIDIServiceChoice MIDIService, const std::function
     SplashScreen->Show();
     SplashScreen->PaintNow();
     const TShellOpener ReplacedOpener = SetShellOpener(SystemShellOpener());
-    StartModules(WindowsErrorBox, MIDIService);
+    const TModuleChoices Modules{&WindowsErrorBox, MIDIService};
+    StartModules(Modules);
 
     // A request to stop during a start-up box skips the windows: the modules
     // still stop in order and the log is written.
@@ -87,7 +88,7 @@ int RunKlavora(int&, char**, TMIDIServiceChoice MIDIService, const std::function
     // Its destruction ends every note still sounding while the ports are open.
     delete Form1;
     Form1 = nullptr;
-    StopModules(MIDIService);
+    StopModules(Modules);
     SetShellOpener(ReplacedOpener);
     StopSignalsStop();
     return Result;

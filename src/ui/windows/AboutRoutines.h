@@ -17,8 +17,8 @@ public:
     TAbout& operator=(const TAbout&) = delete;
 
     HWND Handle() const { return Window; }
-    HWND ProgramName = nullptr;
-    HWND Label1 = nullptr;
+    HWND ProgramName = nullptr; // the program's name and version
+    HWND Label1 = nullptr; // the notice line
     HWND Button2 = nullptr; // "Home Page"
     HWND Button3 = nullptr; // "Close"
 

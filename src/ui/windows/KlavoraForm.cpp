@@ -8,7 +8,10 @@
 #include "support/WideTextRoutines.h"
 #include "ui/ErrorBoxRoutines.h"
 #include "ui/windows/AboutRoutines.h"
+#include "ui/windows/ControlPlacementRoutines.h"
 #include "ui/windows/DpiRoutines.h"
+#include "ui/windows/HintsAndMenus.h"
+#include "ui/windows/KeysUnderBox.h"
 #include "ui/windows/WindowRoutines.h"
 
 TForm1* Form1 = nullptr;
@@ -21,25 +24,17 @@ constexpr const wchar_t* FormClassName = L"KlavoraForm";
 // minimise button, no maximise button.
 constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-// Child window identifiers: a control's place in the window's definition
-// after this; menu commands after MenuCommandBase.
+// Child window identifiers: a control's place in the window's definition after this.
 constexpr int ControlIdBase = 100;
-constexpr UINT MenuCommandBase = 1000;
 
 // Work the window posts to itself, to run once the current message is done.
 constexpr UINT WM_RELEASE_WHAT_WENT_UP = WM_APP;
 constexpr UINT WM_TAKE_FOCUS_BACK = WM_APP + 1;
 constexpr UINT WM_LIST_CLOSED_UP = WM_APP + 2;
 
-// A drop-down list is as high as its items allow when it opens.
-constexpr int DroppedListItems = 8;
-
 // The character heights of the black keys' "|" in the window's definition.
 constexpr int SmallKeyGlyphHeight = 229;
 constexpr int LargeKeyGlyphHeight = 305;
-
-// The one form whose hook follows the keys under an error box.
-TForm1* HookedForm = nullptr;
 
 int ControlId(TFormControl Control)
 {
@@ -54,95 +49,6 @@ std::optional<TFormControl> ControlOfId(int Id)
     return static_cast<TFormControl>(Index);
 }
 
-// The control's place in the window's client area: its place in its parent,
-// the group box's place added, and the window's border around them all.
-TRect PlaceInWindow(const TControlPlace& Place)
-{
-    TRect Rect = Place.Place;
-    if (Place.Parent != TFormControl::None) {
-        Rect.Left += PlaceOf(Place.Parent).Place.Left;
-        Rect.Top += PlaceOf(Place.Parent).Place.Top;
-    }
-    Rect.Left += WindowBorderWidth;
-    Rect.Top += WindowBorderWidth;
-    return Rect;
-}
-
-bool IsKeyMessage(UINT Message)
-{
-    return Message == WM_KEYDOWN || Message == WM_KEYUP || Message == WM_SYSKEYDOWN || Message == WM_SYSKEYUP;
-}
-
-bool IsKeyRelease(UINT Message)
-{
-    return Message == WM_KEYUP || Message == WM_SYSKEYUP;
-}
-
-// The keys that go up while an error box is up reach the box's modal loop,
-// not the window's handlers: the hook sees them there.
-LRESULT CALLBACK FollowKeysUnderBox(int Code, WPARAM WParam, LPARAM LParam)
-{
-    const auto* Message = reinterpret_cast<const MSG*>(LParam);
-    if (Code >= 0 && HookedForm != nullptr && ErrorBoxShowing() && IsKeyMessage(Message->message)) {
-        Guarded([&] {
-            HookedForm->Handlers.KeySeenUnderBox(IsKeyRelease(Message->message),
-                                                 static_cast<uint16_t>(Message->wParam), ShiftStateNow());
-        });
-    }
-    return CallNextHookEx(nullptr, Code, WParam, LParam);
-}
-
-// Makes a closed list Height high: its selection field's height is what
-// the list sets, which not every system reads back as it was set.
-void SetClosedListHeight(HWND List, int Height)
-{
-    for (int Attempt = 0; Attempt < 3; ++Attempt) {
-        RECT Closed;
-        GetWindowRect(List, &Closed);
-        const int Missing = Height - (Closed.bottom - Closed.top);
-        if (Missing == 0)
-            return;
-        const auto Field = static_cast<int>(SendMessageW(List, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-        SendMessageW(List, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Field + Missing);
-    }
-}
-
-// Windows' class of each kind of control, and its style.
-struct TControlClass {
-    const wchar_t* Name;
-    DWORD Style;
-};
-
-TControlClass ControlClassOf(TControlKind Kind)
-{
-    switch (Kind) {
-    case TControlKind::StaticText: return {WC_STATICW, SS_OWNERDRAW | SS_NOTIFY};
-    case TControlKind::GroupBox: return {WC_BUTTONW, BS_GROUPBOX};
-    case TControlKind::ComboBox: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL};
-    case TControlKind::PushButton: return {WC_BUTTONW, BS_PUSHBUTTON};
-    case TControlKind::BitmapButton:
-    case TControlKind::PianoKey: return {WC_BUTTONW, BS_OWNERDRAW};
-    // Created disabled: a disabled bar has not been filled yet.
-    case TControlKind::TrackBar: return {TRACKBAR_CLASSW, TBS_HORZ | TBS_AUTOTICKS | WS_DISABLED};
-    }
-    return {WC_STATICW, 0};
-}
-
-TButtonFace FaceOf(const TControlPlace& Place)
-{
-    switch (Place.Kind) {
-    case TControlKind::BitmapButton: return TButtonFace::Caption;
-    case TControlKind::PianoKey:
-        return IsBlackKey(*PianoKeyOffset(Place.Control)) ? TButtonFace::BlackKey : TButtonFace::WhiteKey;
-    default: return TButtonFace::System;
-    }
-}
-
-}
-
-TShiftState ShiftStateNow()
-{
-    return {GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0};
 }
 
 TForm1::TForm1()
@@ -155,10 +61,8 @@ TForm1::TForm1()
     Dpi = DpiOf(Window);
     OpenTheme();
     CreateControls();
-    CreateMenus();
     LayOut();
-    HookedForm = this;
-    KeysUnderBox = SetWindowsHookExW(WH_MSGFILTER, FollowKeysUnderBox, nullptr, GetCurrentThreadId());
+    KeysUnderBox.emplace(Handlers);
     SetErrorBoxesClosedHandler([this] { PostMessageW(Window, WM_RELEASE_WHAT_WENT_UP, 0, 0); });
     Handlers.FormCreate();
 }
@@ -167,15 +71,12 @@ TForm1::~TForm1()
 {
     SetErrorBoxesClosedHandler(nullptr);
     Handlers.FormDestroy();
-    UnhookWindowsHookEx(KeysUnderBox);
-    HookedForm = nullptr;
+    KeysUnderBox.reset();
     // What the window and its controls say while they go reaches no handler.
     for (std::unique_ptr<TSubclassedControl>& Subclass : Subclassed)
         Subclass.reset();
     SetWindowLongPtrW(Window, GWLP_USERDATA, 0);
     DestroyWindow(Window);
-    DestroyMenu(FileMenu);
-    DestroyMenu(HelpMenu);
     if (ButtonTheme != nullptr)
         CloseThemeData(ButtonTheme);
 }
@@ -183,13 +84,7 @@ TForm1::~TForm1()
 void TForm1::CreateControls()
 {
     for (const TControlPlace& Place : FormControls()) {
-        const TControlClass Class = ControlClassOf(Place.Kind);
-        const HWND Control = CreateWindowExW(0, Class.Name, WideText(Place.Caption).c_str(),
-                                             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | Class.Style, 0, 0, 0, 0, Window,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(Place.Control))),
-                                             GetModuleHandleW(nullptr), nullptr);
-        // A control listed later lies on top, as a black key on the white ones.
-        SetWindowPos(Control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        const HWND Control = CreateFormControl(Window, Place, ControlId(Place.Control));
         Controls[static_cast<size_t>(Place.Control)] = Control;
 
         std::unique_ptr<TSubclassedControl>& Subclass = Subclassed[static_cast<size_t>(Place.Control)];
@@ -197,10 +92,7 @@ void TForm1::CreateControls()
         switch (Place.Kind) {
         case TControlKind::StaticText: Subclass = std::make_unique<TStaticText>(Control, Place.Control, Events); break;
         case TControlKind::GroupBox: break;
-        case TControlKind::ComboBox:
-            SendMessageW(Control, CB_SETMINVISIBLE, DroppedListItems, 0);
-            Subclass = std::make_unique<TComboBox>(Control, Place.Control, Events);
-            break;
+        case TControlKind::ComboBox: Subclass = std::make_unique<TComboBox>(Control, Place.Control, Events); break;
         case TControlKind::TrackBar: Subclass = std::make_unique<TTrackBar>(Control, Place.Control, Events); break;
         case TControlKind::PushButton:
         case TControlKind::BitmapButton:
@@ -209,20 +101,7 @@ void TForm1::CreateControls()
             break;
         }
     }
-    Tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Window, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-}
-
-void TForm1::CreateMenus()
-{
-    for (const TFormMenu Which : {TFormMenu::File, TFormMenu::Help}) {
-        const HMENU Menu = CreatePopupMenu();
-        for (const TMenuItemPlace& Item : MenuItems(Which))
-            AppendMenuW(Menu, MF_STRING, MenuCommandBase + static_cast<UINT>(Item.Item),
-                        WideText(Item.Caption).c_str());
-        (Which == TFormMenu::File ? FileMenu : HelpMenu) = Menu;
-    }
+    Hints.emplace(Window);
 }
 
 void TForm1::LayOut()
@@ -240,17 +119,7 @@ void TForm1::LayOut()
         else if (FaceOf(Place) == TButtonFace::BlackKey)
             ControlFont = NewLargeKeyGlyphFont.Handle();
         SendMessageW(Control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont), FALSE);
-
-        const TRect Rect = PlaceInWindow(Place);
-        const int Height = Scaled(Rect.Height, Dpi);
-        // A list's window reaches down over its drop-down; the height of the
-        // closed list is that of its selection field.
-        const int WindowHeight =
-            Place.Kind == TControlKind::ComboBox ? Height * (DroppedListItems + 1) : Height;
-        SetWindowPos(Control, nullptr, Scaled(Rect.Left, Dpi), Scaled(Rect.Top, Dpi), Scaled(Rect.Width, Dpi),
-                     WindowHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (Place.Kind == TControlKind::ComboBox)
-            SetClosedListHeight(Control, Height);
+        PlaceFormControl(Control, Place, Dpi);
     }
     Font = std::move(NewFont);
     BoldFont = TahomaFont(11, Dpi, true);
@@ -477,23 +346,7 @@ void TForm1::ShowEnabled(TFormControl Control, bool Enabled)
 
 void TForm1::ShowHint(TFormControl Control, const std::string& Hint)
 {
-    bool& Has = HasHint[static_cast<size_t>(Control)];
-    std::wstring Text = WideText(Hint);
-    TTTOOLINFOW Tool = {};
-    Tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    Tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    Tool.hwnd = Window;
-    Tool.uId = reinterpret_cast<UINT_PTR>(ControlHandle(Control));
-    Tool.lpszText = Text.data();
-    if (Text.empty()) {
-        if (Has)
-            SendMessageW(Tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&Tool));
-        Has = false;
-    } else if (Has) {
-        SendMessageW(Tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&Tool));
-    } else {
-        Has = SendMessageW(Tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&Tool)) != FALSE;
-    }
+    Hints->Show(Control, ControlHandle(Control), Hint);
 }
 
 void TForm1::ShowCaption(TFormControl Button, TColor Color, bool Bold)
@@ -531,16 +384,9 @@ void TForm1::TakeFocusBack()
 
 void TForm1::PopUpMenu(TFormMenu Menu)
 {
-    const HWND Label = ControlHandle(Menu == TFormMenu::File ? TFormControl::StaticText1 : TFormControl::StaticText2);
-    // The menu covers the label.
-    POINT Corner = {0, 0};
-    ClientToScreen(Label, &Corner);
-    const auto Command = static_cast<UINT>(
-        TrackPopupMenu(Menu == TFormMenu::File ? FileMenu : HelpMenu,
-                       TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
-                       Corner.x - 1, Corner.y - 1, 0, Window, nullptr));
-    if (Command >= MenuCommandBase)
-        RunMenuItem(static_cast<TMenuItem>(Command - MenuCommandBase));
+    const TFormControl Label = Menu == TFormMenu::File ? TFormControl::StaticText1 : TFormControl::StaticText2;
+    if (const auto Item = Menus.PopUp(Menu, ControlHandle(Label), Window))
+        RunMenuItem(*Item);
 }
 
 void TForm1::RunMenuItem(TMenuItem Item)

@@ -3,12 +3,15 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <windows.h>
 #include <uxtheme.h>
 
 #include "ui/KlavoraFormHandlers.h"
 #include "ui/windows/FontRoutines.h"
+#include "ui/windows/HintsAndMenus.h"
+#include "ui/windows/KeysUnderBox.h"
 #include "ui/windows/KlavoraControls.h"
 
 // The main window in Windows' own controls: it creates the controls where
@@ -47,7 +50,6 @@ public:
 
 private:
     void CreateControls();
-    void CreateMenus();
     // Places the controls and gives them their fonts, at the window's dots per inch.
     void LayOut();
     void OpenTheme();
@@ -90,10 +92,8 @@ private:
     std::array<HWND, FormControlCount> Controls{};
     // The subclass of each control; none for the group boxes.
     std::array<std::unique_ptr<TSubclassedControl>, FormControlCount> Subclassed;
-    HWND Tips = nullptr;
-    std::array<bool, FormControlCount> HasHint{};
-    HMENU FileMenu = nullptr;
-    HMENU HelpMenu = nullptr;
+    std::optional<THints> Hints;
+    TPopupMenus Menus;
     HTHEME ButtonTheme = nullptr;
     TFont Font;
     TFont BoldFont;
@@ -101,10 +101,7 @@ private:
     TFont SmallKeyGlyphFont;
     TFont LargeKeyGlyphFont;
     // Follows the PC keys while an error box runs its modal loop.
-    HHOOK KeysUnderBox = nullptr;
+    std::optional<TKeysUnderBox> KeysUnderBox;
 };
-
-// The modifier keys held now, as the thread's last input message left them.
-TShiftState ShiftStateNow();
 
 extern TForm1* Form1;

@@ -16,7 +16,7 @@ public:
     TSplashScreen& operator=(const TSplashScreen&) = delete;
 
     HWND Handle() const { return Window; }
-    HWND Image1 = nullptr;
+    HWND Image1 = nullptr; // the picture
 
     void Show();
     void Hide();
