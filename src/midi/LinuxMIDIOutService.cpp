@@ -160,7 +160,10 @@ uint32_t TLinuxMIDIOutService::Open(HMIDIOUT& Handle, int32_t DeviceID)
         return Devices.empty() ? MIDIERR_NODEVICE : OpenDevice(Devices.front(), Handle);
     if (DeviceID < 0 || static_cast<size_t>(DeviceID) >= Devices.size())
         return MMSYSERR_BADDEVICEID;
-    return OpenDevice(Devices[static_cast<size_t>(DeviceID)], Handle);
+    // Only the mapper answers that no device is there; the synthesizer chosen
+    // itself, with no sound output to play into, is a device out of reach.
+    const uint32_t Result = OpenDevice(Devices[static_cast<size_t>(DeviceID)], Handle);
+    return Result == MIDIERR_NODEVICE ? MMSYSERR_BADDEVICEID : Result;
 }
 
 uint32_t TLinuxMIDIOutService::OpenDevice(TDevice& Device, HMIDIOUT& Handle)

@@ -52,6 +52,8 @@ public:
 
     uint32_t GetNumDevs() override;
     uint32_t GetDevCaps(uint32_t DeviceID, TMIDIOutCaps& Caps) override;
+    // A built-in synthesizer that finds no sound output to play into answers
+    // MIDIERR_NODEVICE behind the mapper, MMSYSERR_BADDEVICEID opened itself.
     uint32_t Open(HMIDIOUT& Handle, int32_t DeviceID) override;
     uint32_t ShortMsg(HMIDIOUT Handle, uint32_t Message) override;
     uint32_t Close(HMIDIOUT Handle) override;

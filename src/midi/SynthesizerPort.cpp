@@ -76,7 +76,7 @@ uint32_t TSynthesizerPort::Open(const std::string& SoundFont, const std::vector<
 
     if (!StartAudio(AudioDrivers)) {
         Close();
-        return MMSYSERR_ALLOCATED;
+        return MIDIERR_NODEVICE;
     }
     if (!StartSynth(Output->SampleRate())) {
         Close();
@@ -108,7 +108,7 @@ bool TSynthesizerPort::StartAudio(const std::vector<std::string>& AudioDrivers)
         return true;
     }
     PrepareSoundSystems();
-    for (const std::string& Name : AudioDrivers) {
+    for (const std::string& Name : NamedSoundSystemsFirst(AudioDrivers)) {
         Output = OpenAudioOutput(Name, SynthesizerName, Source);
         if (Output != nullptr) {
             DriverName = Name;

@@ -19,9 +19,11 @@ class TRenderedAudioBackend;
 // The name the built-in synthesizer has among the output devices.
 inline constexpr const char* SynthesizerName = "Klavora Synthesizer";
 
-// The audio outputs the built-in synthesizer tries, in order: PulseAudio
-// (which PipeWire also serves), then ALSA, then a running JACK server.
-inline const std::vector<std::string> SynthesizerAudioDrivers = {"pulseaudio", "alsa", "jack"};
+// The audio outputs the built-in synthesizer tries, in the order a desktop
+// user expects: PipeWire, then PulseAudio, then a running JACK server, then
+// ALSA. A sound server that the environment names comes first
+// (NamedSoundSystemsFirst).
+inline const std::vector<std::string> SynthesizerAudioDrivers = {"pipewire", "pulseaudio", "jack", "alsa"};
 
 // The built-in General MIDI synthesizer: FluidSynth playing a SoundFont into
 // an audio output of the program's own, which sleeps while nothing sounds and
@@ -37,11 +39,11 @@ public:
     TSynthesizerPort(const TSynthesizerPort&) = delete;
     TSynthesizerPort& operator=(const TSynthesizerPort&) = delete;
 
-    // Starts the synthesizer on the first of AudioDrivers that opens (none:
-    // rendered only). A SoundFont file that is gone answers
-    // MMSYSERR_BADDEVICEID, a file that is no SoundFont MMSYSERR_INVALPARAM,
-    // and a synthesizer that cannot start its audio MMSYSERR_ALLOCATED, the
-    // answer of a sound device that some other program holds.
+    // Starts the synthesizer on the first of AudioDrivers that opens, those
+    // of the sound servers the environment names first (none: rendered
+    // only). A SoundFont file that is gone answers MMSYSERR_BADDEVICEID, a
+    // file that is no SoundFont MMSYSERR_INVALPARAM, and a synthesizer that
+    // finds no sound output MIDIERR_NODEVICE.
     uint32_t Open(const std::string& SoundFont, const std::vector<std::string>& AudioDrivers);
     // After the SoundFont failed to load every message answers
     // MMSYSERR_ERROR; once the sound system is gone (its server stopped),
