@@ -1,20 +1,27 @@
-// Plays the program with real key events and listens to what the PulseAudio
-// sink "klavora_null" of the server in PULSE_SERVER plays, under the X
-// display in DISPLAY, with the default settings (the mapper plays the
-// built-in synthesizer):
+// Plays the program with real key events and listens to what the sink
+// "klavora_null" plays, under the X display in DISPLAY, with the default
+// settings (the mapper plays the built-in synthesizer):
 //
-//   klavora_keytosound_probe PROGRAM
+//   klavora_keytosound_probe PROGRAM pulseaudio|pipewire [chord]
+//
+// The sink is PulseAudio's, of the server in PULSE_SERVER, heard through
+// parec; or PipeWire's, of the server the environment names, heard by a
+// capture stream of PipeWire's own.
 //
 // It reports the time from each key press to the start of its note's sound
 // leaving the sink, over 20 notes while the sound plays and 3 notes each
 // after the program's sound output has paused; the CPU time the program
 // uses while paused for 10 s; its resident memory; the stream's names.
+// With "chord", it holds a ten-note chord on the organ for 60 s while two
+// threads keep both cores busy instead, and counts the gaps in its sound.
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,8 +37,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "MonitorListener.h"
 #include "CommandOutput.h"
+#include "MonitorListener.h"
+#include "PipeWireMonitorListener.h"
+#include "SoundMeasures.h"
 
 namespace {
 
@@ -62,9 +71,42 @@ std::string StatusLine(pid_t Program, const std::string& Name)
     return Name + " unknown";
 }
 
-bool OutputCorked()
+// The program's node as pw-dump describes it, or empty.
+std::string PipeWireNode()
 {
+    const std::string Dump = Output("pw-dump 2>/dev/null");
+    const std::string Type = "\"type\": \"PipeWire:Interface:Node\"";
+    const size_t Name = Dump.find("\"node.name\": \"Klavora\"");
+    if (Name == std::string::npos)
+        return {};
+    const size_t Start = Dump.rfind(Type, Name);
+    const size_t End = Dump.find("\"type\": ", Name);
+    const size_t From = Start == std::string::npos ? 0 : Start;
+    return Dump.substr(From, End == std::string::npos ? std::string::npos : End - From);
+}
+
+// Whether the program's output has let go of the sound server.
+bool OutputPaused(bool PipeWire)
+{
+    if (PipeWire) {
+        const std::string Node = PipeWireNode();
+        return !Node.empty() && Node.find("\"state\": \"running\"") == std::string::npos;
+    }
     return Output("pactl list sink-inputs 2>/dev/null").find("Corked: yes") != std::string::npos;
+}
+
+std::string StreamNames(bool PipeWire)
+{
+    if (!PipeWire)
+        return Output("pactl list sink-inputs 2>/dev/null | grep -E 'application.name|media.name'");
+    std::istringstream Node(PipeWireNode());
+    std::string Names;
+    for (std::string Line; std::getline(Node, Line);)
+        for (const char* Key : {"\"application.name\"", "\"node.name\"", "\"media.name\"", "\"media.role\"",
+                                "\"node.latency\""})
+            if (Line.find(Key) != std::string::npos)
+                Names += Line + "\n";
+    return Names;
 }
 
 void Report(const char* What, std::vector<double> Delays, size_t Played)
@@ -78,75 +120,139 @@ void Report(const char* What, std::vector<double> Delays, size_t Played)
                 Delays[Delays.size() / 2], Delays.back());
 }
 
+
+// Keys of the keyboard definition's lowest octave, ten notes of it.
+constexpr KeySym ChordKeys[] = {XK_z, XK_s, XK_x, XK_d, XK_c, XK_v, XK_g, XK_b, XK_h, XK_n};
+
+// Holds the chord for Seconds with both cores kept busy, and reports the
+// gaps in its sound: 64-frame stretches under a tenth of the chord's usual
+// level, which a cycle that the program missed leaves.
+template <typename TEar>
+void HoldChord(const TEar& Ear, Display* X, double Seconds)
+{
+    std::vector<KeyCode> Keys;
+    for (const KeySym Key : ChordKeys)
+        Keys.push_back(XKeysymToKeycode(X, Key));
+    for (const KeyCode Key : Keys)
+        XTestFakeKeyEvent(X, Key, True, CurrentTime);
+    XFlush(X);
+    std::this_thread::sleep_for(1s);
+    const size_t From = Ear.Samples().size();
+    std::atomic<bool> Busy = true;
+    std::vector<std::thread> Loads;
+    for (int Core = 0; Core < 2; ++Core)
+        Loads.emplace_back([&Busy] {
+            volatile uint64_t Spin = 0;
+            while (Busy.load(std::memory_order_relaxed))
+                Spin = Spin + 1;
+        });
+    std::this_thread::sleep_for(std::chrono::duration<double>(Seconds));
+    Busy = false;
+    for (std::thread& Load : Loads)
+        Load.join();
+    const std::vector<float> Sound = Ear.Samples();
+    for (const KeyCode Key : Keys)
+        XTestFakeKeyEvent(X, Key, False, CurrentTime);
+    XFlush(X);
+    constexpr size_t Window = 64;
+    std::vector<double> Levels;
+    for (size_t Start = From; Start + Window <= Sound.size(); Start += Window)
+        Levels.push_back(Level({Sound.begin() + static_cast<std::ptrdiff_t>(Start),
+                                Sound.begin() + static_cast<std::ptrdiff_t>(Start + Window)}));
+    if (Levels.empty()) {
+        std::printf("chord held %.0f s with both cores busy: nothing heard\n", Seconds);
+        return;
+    }
+    std::vector<double> Sorted = Levels;
+    std::sort(Sorted.begin(), Sorted.end());
+    const double Usual = Sorted[Sorted.size() / 2];
+    const auto Gaps = std::count_if(Levels.begin(), Levels.end(), [Usual](double Each) { return Each < Usual / 10; });
+    std::printf("chord held %.0f s with both cores busy: %.1f s heard at %.1f dBFS, %td gaps\n", Seconds,
+                static_cast<double>(Levels.size() * Window) / 48000.0, 20 * std::log10(Usual), Gaps);
 }
 
-int main(int Argc, char** Argv)
+template <typename TEar>
+int Probe(const TEar& Ear, const char* Program, bool PipeWire, bool Chord)
 {
-    if (Argc != 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM\n", Argv[0]);
-        return 2;
-    }
-    TMonitorListener Ear;
     if (!Ear.Runs()) {
         std::fprintf(stderr, "nothing heard from the sink's monitor\n");
         return 1;
     }
-    const pid_t Program = fork();
-    if (Program == 0) {
+    const pid_t Child = fork();
+    if (Child == 0) {
         const int Null = open("/dev/null", O_WRONLY);
         dup2(Null, STDERR_FILENO);
-        execl(Argv[1], Argv[1], static_cast<char*>(nullptr));
+        execl(Program, Program, static_cast<char*>(nullptr));
         _exit(127);
     }
     std::string Window = Output("timeout 10 xdotool search --sync --onlyvisible --name '^Klavora Lite v2.9$'");
     Display* X = XOpenDisplay(nullptr);
     if (Window.empty() || X == nullptr) {
         std::fprintf(stderr, "no window appeared\n");
-        kill(Program, SIGKILL);
+        kill(Child, SIGKILL);
         return 1;
     }
     XSetInputFocus(X, std::stoul(Window), RevertToParent, CurrentTime);
     XSync(X, False);
     // The SoundFont loads and the first program change plays meanwhile.
     std::this_thread::sleep_for(1s);
-    const KeyCode Z = XKeysymToKeycode(X, XK_z);
-    const auto Press = [&] {
-        XTestFakeKeyEvent(X, Z, True, CurrentTime);
-        XFlush(X);
-        const auto At = TClock::now();
-        std::this_thread::sleep_for(100ms);
-        XTestFakeKeyEvent(X, Z, False, CurrentTime);
-        XFlush(X);
-        // Long enough for the note to die away under the onset's threshold.
-        std::this_thread::sleep_for(500ms);
-        return At;
-    };
+    if (Chord) {
+        HoldChord(Ear, X, 60.0);
+    } else {
+        const KeyCode Z = XKeysymToKeycode(X, XK_z);
+        const auto Press = [&] {
+            XTestFakeKeyEvent(X, Z, True, CurrentTime);
+            XFlush(X);
+            const auto At = TClock::now();
+            std::this_thread::sleep_for(100ms);
+            XTestFakeKeyEvent(X, Z, False, CurrentTime);
+            XFlush(X);
+            // Long enough for the note to die away under the onset's threshold.
+            std::this_thread::sleep_for(500ms);
+            return At;
+        };
 
-    std::vector<TClock::time_point> Playing;
-    for (int Note = 0; Note < 20; ++Note)
-        Playing.push_back(Press());
-    std::vector<TClock::time_point> AfterPause;
-    double IdleCPU = -1.0;
-    for (int Note = 0; Note < 3; ++Note) {
-        for (int Try = 0; Try < 200 && !OutputCorked(); ++Try)
-            std::this_thread::sleep_for(50ms);
-        if (Note == 0) {
-            const double Before = CPUMilliseconds(Program);
-            std::this_thread::sleep_for(10s);
-            IdleCPU = CPUMilliseconds(Program) - Before;
+        std::vector<TClock::time_point> Playing;
+        for (int Note = 0; Note < 20; ++Note)
+            Playing.push_back(Press());
+        std::vector<TClock::time_point> AfterPause;
+        double IdleCPU = -1.0;
+        for (int Note = 0; Note < 3; ++Note) {
+            for (int Try = 0; Try < 200 && !OutputPaused(PipeWire); ++Try)
+                std::this_thread::sleep_for(50ms);
+            if (Note == 0) {
+                const double Before = CPUMilliseconds(Child);
+                std::this_thread::sleep_for(10s);
+                IdleCPU = CPUMilliseconds(Child) - Before;
+            }
+            AfterPause.push_back(Press());
         }
-        AfterPause.push_back(Press());
-    }
-    std::this_thread::sleep_for(300ms);
+        std::this_thread::sleep_for(300ms);
 
-    Report("key to sound while the sound plays", SoundDelays(Ear, Playing), Playing.size());
-    Report("key to sound after the output paused", SoundDelays(Ear, AfterPause), AfterPause.size());
-    std::printf("CPU time while paused for 10 s: %.0f ms\n", IdleCPU);
-    std::printf("resident memory: %s\n", StatusLine(Program, "VmRSS:").c_str() + 6);
-    const std::string Inputs = Output("pactl list sink-inputs 2>/dev/null | grep -E 'application.name|media.name'");
-    std::printf("stream: %s", Inputs.empty() ? "none\n" : Inputs.c_str());
-    kill(Program, SIGTERM);
-    waitpid(Program, nullptr, 0);
+        Report("key to sound while the sound plays", SoundDelays(Ear, Playing), Playing.size());
+        Report("key to sound after the output paused", SoundDelays(Ear, AfterPause), AfterPause.size());
+        std::printf("CPU time while paused for 10 s: %.0f ms\n", IdleCPU);
+        std::printf("resident memory: %s\n", StatusLine(Child, "VmRSS:").c_str() + 6);
+        const std::string Names = StreamNames(PipeWire);
+        std::printf("stream: %s", Names.empty() ? "none\n" : Names.c_str());
+    }
+    kill(Child, SIGTERM);
+    waitpid(Child, nullptr, 0);
     XCloseDisplay(X);
     return 0;
+}
+
+}
+
+int main(int Argc, char** Argv)
+{
+    const std::string System = Argc >= 3 ? Argv[2] : "";
+    const bool Chord = Argc == 4 && std::string(Argv[3]) == "chord";
+    if ((Argc != 3 && !Chord) || (System != "pulseaudio" && System != "pipewire")) {
+        std::fprintf(stderr, "usage: %s PROGRAM pulseaudio|pipewire [chord]\n", Argv[0]);
+        return 2;
+    }
+    if (System == "pipewire")
+        return Probe(TPipeWireMonitorListener(), Argv[1], true, Chord);
+    return Probe(TMonitorListener(), Argv[1], false, Chord);
 }
