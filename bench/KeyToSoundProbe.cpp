@@ -40,6 +40,7 @@
 #include "CommandOutput.h"
 #include "MonitorListener.h"
 #include "PipeWireMonitorListener.h"
+#include "PipeWireServer.h"
 #include "SoundMeasures.h"
 
 namespace {
@@ -71,25 +72,11 @@ std::string StatusLine(pid_t Program, const std::string& Name)
     return Name + " unknown";
 }
 
-// The program's node as pw-dump describes it, or empty.
-std::string PipeWireNode()
-{
-    const std::string Dump = Output("pw-dump 2>/dev/null");
-    const std::string Type = "\"type\": \"PipeWire:Interface:Node\"";
-    const size_t Name = Dump.find("\"node.name\": \"Klavora\"");
-    if (Name == std::string::npos)
-        return {};
-    const size_t Start = Dump.rfind(Type, Name);
-    const size_t End = Dump.find("\"type\": ", Name);
-    const size_t From = Start == std::string::npos ? 0 : Start;
-    return Dump.substr(From, End == std::string::npos ? std::string::npos : End - From);
-}
-
 // Whether the program's output has let go of the sound server.
 bool OutputPaused(bool PipeWire)
 {
     if (PipeWire) {
-        const std::string Node = PipeWireNode();
+        const std::string Node = PipeWireNode("Klavora");
         return !Node.empty() && Node.find("\"state\": \"running\"") == std::string::npos;
     }
     return Output("pactl list sink-inputs 2>/dev/null").find("Corked: yes") != std::string::npos;
@@ -99,7 +86,7 @@ std::string StreamNames(bool PipeWire)
 {
     if (!PipeWire)
         return Output("pactl list sink-inputs 2>/dev/null | grep -E 'application.name|media.name'");
-    std::istringstream Node(PipeWireNode());
+    std::istringstream Node(PipeWireNode("Klavora"));
     std::string Names;
     for (std::string Line; std::getline(Node, Line);)
         for (const char* Key : {"\"application.name\"", "\"node.name\"", "\"media.name\"", "\"media.role\"",

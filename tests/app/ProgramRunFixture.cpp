@@ -157,7 +157,7 @@ bool OnTopAndUncovered(const std::string& Window, std::string& Why)
 std::vector<std::string> NoSoundSystem()
 {
     return {"JACK_DEFAULT_SERVER=klavora-absent-" + std::to_string(getpid()),
-            "PULSE_SERVER=unix:/nonexistent/klavora-pulse"};
+            "PULSE_SERVER=unix:/nonexistent/klavora-pulse", "PIPEWIRE_RUNTIME_DIR=/nonexistent/klavora-pipewire"};
 }
 
 TProgramRun::TProgramRun()

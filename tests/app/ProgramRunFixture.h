@@ -32,8 +32,8 @@ pid_t StartExecutable(const std::string& Executable, const std::vector<std::stri
 bool OnTopAndUncovered(const std::string& Window, std::string& Why);
 
 // The environment that leaves the program without any sound system: a JACK
-// server name that no server uses, a PulseAudio server that is not there
-// (and this machine has no sound hardware).
+// server name that no server uses, a PulseAudio server and a PipeWire that
+// are not there (and this machine has no sound hardware).
 std::vector<std::string> NoSoundSystem();
 
 // The real program, copied with its data files into a fresh folder, run

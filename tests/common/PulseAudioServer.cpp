@@ -122,9 +122,9 @@ std::string TPulseAudioServer::Control(const std::string& Arguments) const
     return Output("pactl --server=" + Address() + " " + Arguments + " 2>/dev/null");
 }
 
-TSinkRecording::TSinkRecording(const TPulseAudioServer& Server)
+TSinkRecording::TSinkRecording(const std::string& ServerAddress)
 {
-    Recorder = Spawn({"parec", "--server=" + Server.Address(), "--device=klavora_null.monitor", "--raw",
+    Recorder = Spawn({"parec", "--server=" + ServerAddress, "--device=klavora_null.monitor", "--raw",
                       "--format=float32le", "--rate=48000", "--channels=2", "--latency-msec=5"},
                      Folder / "sink.raw");
     // The null sink renders ahead in long blocks while nothing listens, and

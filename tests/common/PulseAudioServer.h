@@ -42,11 +42,12 @@ private:
 // Whether the pulseaudio program is installed.
 bool PulseAudioInstalled();
 
-// What the null sink plays, recorded by parec from its monitor as stereo
-// 48 kHz float samples from construction until Stop.
+// What the null sink "klavora_null" plays, recorded by parec from its monitor
+// as stereo 48 kHz float samples from construction until Stop, through the
+// PulseAudio server at ServerAddress (PulseAudio's own, or PipeWire's).
 class TSinkRecording {
 public:
-    explicit TSinkRecording(const TPulseAudioServer& Server);
+    explicit TSinkRecording(const std::string& ServerAddress);
     ~TSinkRecording();
     TSinkRecording(const TSinkRecording&) = delete;
     TSinkRecording& operator=(const TSinkRecording&) = delete;

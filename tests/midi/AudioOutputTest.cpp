@@ -7,19 +7,22 @@
 #include <thread>
 
 #include "CalibratedSoundFont.h"
+#include "EnvironmentVariable.h"
 #include "ErrorRecorder.h"
 #include "JACKServer.h"
 #include "JACKSoundRecorder.h"
+#include "PipeWireServer.h"
 #include "PulseAudioServer.h"
 #include "SoundMeasures.h"
 #include "core/MIDIMessageRoutines.h"
+#include "midi/AudioDriverRoutines.h"
 #include "midi/LinuxMIDIOutService.h"
 #include "midi/MIDIDevicesRoutines.h"
 #include "midi/SoundFontRoutines.h"
 
 // The built-in synthesizer heard through real sound systems: a PulseAudio
-// server of the test's own (directly, and through ALSA's PulseAudio device)
-// and a JACK server.
+// server of the test's own (directly, and through ALSA's PulseAudio device),
+// a PipeWire of the test's own and a JACK server.
 
 namespace {
 
@@ -114,7 +117,7 @@ TEST_P(PulseAudioOutputTest, TheOutputSleepsOnceSilentAndWakesForTheNextNoteWhol
 {
     TSynthesizerDevice Synthesizer(GetParam());
     ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
-    TSinkRecording Recording(Server);
+    TSinkRecording Recording(Server.Address());
     Synthesizer.Play();
     ASSERT_TRUE(Synthesizer.PausedWithin(8s));
     if (std::string(GetParam()) == "pulseaudio") {
@@ -138,7 +141,7 @@ TEST_P(PulseAudioOutputTest, OnceTheServerDiesNotesShowTheirFailureAndResetReope
     Server.Start();
     ASSERT_TRUE(Server.Runs()) << Server.Problem;
     Errors.Messages.clear();
-    TSinkRecording Recording(Server);
+    TSinkRecording Recording(Server.Address());
     Synthesizer.Device.Close();
     Synthesizer.Device.Open(1, 0);
     Synthesizer.Play();
@@ -224,4 +227,107 @@ TEST(JACKOutputTest, OnceTheServerDiesEvenAsleepNotesShowTheirFailureAndResetReo
     Synthesizer.Play();
     EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
     EXPECT_GT(PeakLevel(Recorder.Samples()), -20.0);
+}
+
+namespace {
+
+class PipeWireOutputTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!PipeWireInstalled())
+            GTEST_SKIP() << "PipeWire is not installed";
+        ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    }
+
+    TPipeWireServer Server;
+    TErrorRecorder Errors;
+};
+
+}
+
+TEST_F(PipeWireOutputTest, AStreamNamedKlavoraSleepsOnceSilentOutOfTheGraphAndWakesForTheNextNoteWhole)
+{
+    TSynthesizerDevice Synthesizer("pipewire");
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    const std::string Stream = PipeWireNode("Klavora");
+    EXPECT_NE(Stream.find("\"application.name\": \"Klavora\""), std::string::npos) << Stream;
+    EXPECT_NE(Stream.find("\"media.name\": \"Klavora Synthesizer\""), std::string::npos) << Stream;
+    EXPECT_NE(Stream.find("\"node.latency\": \"128/48000\""), std::string::npos) << Stream;
+    EXPECT_DOUBLE_EQ(Synthesizer.Port().ConfiguredLatency(), 128 / 48000.0);
+
+    TSinkRecording Recording(Server.PulseAddress());
+    Synthesizer.Play();
+    EXPECT_NE(PipeWireNode("Klavora").find("\"state\": \"running\""), std::string::npos);
+    ASSERT_TRUE(Synthesizer.PausedWithin(8s));
+    // Inactive, the node takes no part in the graph's cycles.
+    const std::string Paused = PipeWireNode("Klavora");
+    EXPECT_EQ(Paused.find("\"state\": \"running\""), std::string::npos) << Paused;
+    Synthesizer.Play();
+    std::this_thread::sleep_for(200ms);
+    Recording.Stop();
+    ExpectTwoEqualNotes(Recording.Samples());
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+}
+
+TEST_F(PipeWireOutputTest, OnceTheServerDiesNotesShowTheirFailureAndResetReopensWhenItIsBack)
+{
+    TSynthesizerDevice Synthesizer("pipewire");
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    Synthesizer.Play(100ms);
+    Server.Kill();
+    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
+
+    Server.Start();
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    Errors.Messages.clear();
+    TSinkRecording Recording(Server.PulseAddress());
+    Synthesizer.Device.Close();
+    Synthesizer.Device.Open(1, 0);
+    Synthesizer.Play();
+    Recording.Stop();
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+    EXPECT_GT(PeakLevel(Recording.Samples()), -20.0);
+}
+
+// PipeWire comes first, as on a desktop; a PulseAudio server that the
+// environment names is the one that plays.
+TEST_F(PipeWireOutputTest, TheSynthesizerPlaysIntoPipeWireUnlessTheEnvironmentNamesAPulseAudioServer)
+{
+    if (!PulseAudioInstalled())
+        GTEST_SKIP() << "pulseaudio is not installed";
+    const auto DriverChosen = [] {
+        TLinuxMIDIOutService Service;
+        Service.Enumerate(FindSoundFont("/nonexistent/", CalibratedSoundFont), {});
+        HMIDIOUT Handle = 0;
+        EXPECT_EQ(Service.Open(Handle, MIDI_MAPPER), MMSYSERR_NOERROR);
+        const TSynthesizerPort* Synthesizer = Service.Synthesizer(Handle);
+        return Synthesizer != nullptr ? Synthesizer->AudioDriver() : std::string("none");
+    };
+    EXPECT_EQ(DriverChosen(), "pipewire");
+    TPulseAudioServer Named;
+    ASSERT_TRUE(Named.Runs()) << Named.Problem;
+    EXPECT_EQ(DriverChosen(), "pulseaudio");
+}
+
+TEST(AudioDriverOrderTest, TheSoundServersTheEnvironmentNamesComeFirstInTheirOwnOrder)
+{
+    using TNames = std::vector<std::string>;
+    struct TCase {
+        std::optional<std::string> PulseServer;
+        std::optional<std::string> JACKServer;
+        TNames Order;
+    };
+    const TCase Cases[] = {
+        {std::nullopt, std::nullopt, {"pipewire", "pulseaudio", "jack", "alsa"}},
+        {"unix:/run/pulse", std::nullopt, {"pulseaudio", "pipewire", "jack", "alsa"}},
+        {std::nullopt, "studio", {"jack", "pipewire", "pulseaudio", "alsa"}},
+        {"unix:/run/pulse", "studio", {"pulseaudio", "jack", "pipewire", "alsa"}},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(testing::PrintToString(Case.Order));
+        TEnvironmentVariable Pulse("PULSE_SERVER", Case.PulseServer);
+        TEnvironmentVariable JACK("JACK_DEFAULT_SERVER", Case.JACKServer);
+        EXPECT_EQ(NamedSoundSystemsFirst(SynthesizerAudioDrivers), Case.Order);
+    }
 }

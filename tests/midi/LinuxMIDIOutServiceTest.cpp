@@ -228,9 +228,9 @@ TEST_F(LinuxMIDIOutServiceTest, TheSynthesizerStartsEarlyOnlyWhenTheStoredPositi
         LinuxMIDIOutServiceStop();
     }
     LinuxMIDIOutService.AudioDrivers = SynthesizerAudioDrivers;
-    EXPECT_EQ(Answers, (std::vector<std::pair<int32_t, uint32_t>>{{-1, MMSYSERR_ALLOCATED},
-                                                                  {0, MMSYSERR_ALLOCATED},
-                                                                  {1, MMSYSERR_ALLOCATED},
+    EXPECT_EQ(Answers, (std::vector<std::pair<int32_t, uint32_t>>{{-1, MIDIERR_NODEVICE},
+                                                                  {0, MIDIERR_NODEVICE},
+                                                                  {1, MIDIERR_NODEVICE},
                                                                   {2, MMSYSERR_NOERROR},
                                                                   {7, MMSYSERR_NOERROR}}));
 }
