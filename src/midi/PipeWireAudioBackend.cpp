@@ -3,6 +3,7 @@
 #include <spa/param/audio/format-utils.h>
 #include <spa/pod/builder.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -17,9 +18,9 @@ constexpr uint32_t FrameBytes = Channels * sizeof(float);
 // hanging) is given up on after this long, as one that is not there.
 constexpr int64_t AnswerNanoseconds = 3'000'000'000;
 
-// Once for the process: libpipewire's own setup, with its log left quiet
-// unless PIPEWIRE_DEBUG asks for it; every failure of its reaches the user
-// as a result code of the MIDI service instead.
+// Once for the process: libpipewire's own setup. Its log stays quiet (the
+// client configuration's level) unless PIPEWIRE_DEBUG asks for it: every
+// failure of its reaches the user as a result code of the MIDI service.
 void StartPipeWireLibrary()
 {
     static std::once_flag Started;
@@ -147,9 +148,10 @@ void TPipeWireAudioBackend::OnProcess(void* Backend)
         pw_stream_queue_buffer(Self->Stream, Buffer);
         return;
     }
-    uint32_t Frames = Data.maxsize / FrameBytes;
-    if (Buffer->requested != 0 && Buffer->requested < Frames)
-        Frames = static_cast<uint32_t>(Buffer->requested);
+    // As much as the graph asks for: a fuller buffer would play later. Before
+    // it says, one quantum.
+    const uint64_t Asked = Buffer->requested != 0 ? Buffer->requested : PipeWireQuantumFrames;
+    const auto Frames = static_cast<uint32_t>(std::min<uint64_t>(Asked, Data.maxsize / FrameBytes));
     auto* Samples = static_cast<float*>(Data.data);
     if (Self->Flowing.load(std::memory_order_acquire))
         Self->Output().Pull(Samples, Samples + 1, static_cast<int>(Frames), Channels);
