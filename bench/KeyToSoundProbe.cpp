@@ -2,11 +2,13 @@
 // "klavora_null" plays, under the X display in DISPLAY, with the default
 // settings (the mapper plays the built-in synthesizer):
 //
-//   klavora_keytosound_probe PROGRAM pulseaudio|pipewire [chord]
+//   klavora_keytosound_probe PROGRAM pulseaudio|pipewire [chord|busy]
 //
 // The sink is PulseAudio's, of the server in PULSE_SERVER, heard through
 // parec; or PipeWire's, of the server the environment names, heard by a
-// capture stream of PipeWire's own.
+// capture stream of PipeWire's own that lets the sink pause while the
+// program's stream does ("busy": that keeps it running, as another program
+// playing would).
 //
 // It reports the time from each key press to the start of its note's sound
 // leaving the sink, over 20 notes while the sound plays and 3 notes each
@@ -108,12 +110,13 @@ void Report(const char* What, std::vector<double> Delays, size_t Played)
 }
 
 
-// Keys of the keyboard definition's lowest octave, ten notes of it.
-constexpr KeySym ChordKeys[] = {XK_z, XK_s, XK_x, XK_d, XK_c, XK_v, XK_g, XK_b, XK_h, XK_n};
+// Keys of the keyboard definition's tracker map: a C major seventh chord
+// over two and a half octaves, ten notes.
+constexpr KeySym ChordKeys[] = {XK_z, XK_c, XK_b, XK_m, XK_q, XK_e, XK_t, XK_i, XK_p, XK_bracketright};
 
 // Holds the chord for Seconds with both cores kept busy, and reports the
-// gaps in its sound: 64-frame stretches under a tenth of the chord's usual
-// level, which a cycle that the program missed leaves.
+// gaps in its sound: runs of 32 frames or more under -80 dBFS, which a held
+// organ chord never has and a cycle that the program missed leaves.
 template <typename TEar>
 void HoldChord(const TEar& Ear, Display* X, double Seconds)
 {
@@ -141,28 +144,26 @@ void HoldChord(const TEar& Ear, Display* X, double Seconds)
     for (const KeyCode Key : Keys)
         XTestFakeKeyEvent(X, Key, False, CurrentTime);
     XFlush(X);
-    constexpr size_t Window = 64;
-    std::vector<double> Levels;
-    for (size_t Start = From; Start + Window <= Sound.size(); Start += Window)
-        Levels.push_back(Level({Sound.begin() + static_cast<std::ptrdiff_t>(Start),
-                                Sound.begin() + static_cast<std::ptrdiff_t>(Start + Window)}));
-    if (Levels.empty()) {
-        std::printf("chord held %.0f s with both cores busy: nothing heard\n", Seconds);
-        return;
+    constexpr size_t GapFrames = 32;
+    size_t Quiet = 0;
+    int Gaps = 0;
+    for (size_t Frame = From; Frame < Sound.size(); ++Frame) {
+        Quiet = std::abs(Sound[Frame]) < 1e-4f ? Quiet + 1 : 0;
+        if (Quiet == GapFrames)
+            ++Gaps;
     }
-    std::vector<double> Sorted = Levels;
-    std::sort(Sorted.begin(), Sorted.end());
-    const double Usual = Sorted[Sorted.size() / 2];
-    const auto Gaps = std::count_if(Levels.begin(), Levels.end(), [Usual](double Each) { return Each < Usual / 10; });
-    std::printf("chord held %.0f s with both cores busy: %.1f s heard at %.1f dBFS, %td gaps\n", Seconds,
-                static_cast<double>(Levels.size() * Window) / 48000.0, 20 * std::log10(Usual), Gaps);
+    const std::vector<float> Held(Sound.begin() + static_cast<std::ptrdiff_t>(std::min(From, Sound.size())),
+                                  Sound.end());
+    std::printf("chord held %.0f s with both cores busy: %.1f s heard at %.1f dBFS, %d gaps\n", Seconds,
+                static_cast<double>(Held.size()) / 48000.0, Held.empty() ? -1000.0 : 20 * std::log10(Level(Held)),
+                Gaps);
 }
 
 template <typename TEar>
 int Probe(const TEar& Ear, const char* Program, bool PipeWire, bool Chord)
 {
-    if (!Ear.Runs()) {
-        std::fprintf(stderr, "nothing heard from the sink's monitor\n");
+    if (!Ear.Linked()) {
+        std::fprintf(stderr, "the sink's monitor cannot be heard\n");
         return 1;
     }
     const pid_t Child = fork();
@@ -234,12 +235,13 @@ int Probe(const TEar& Ear, const char* Program, bool PipeWire, bool Chord)
 int main(int Argc, char** Argv)
 {
     const std::string System = Argc >= 3 ? Argv[2] : "";
-    const bool Chord = Argc == 4 && std::string(Argv[3]) == "chord";
-    if ((Argc != 3 && !Chord) || (System != "pulseaudio" && System != "pipewire")) {
-        std::fprintf(stderr, "usage: %s PROGRAM pulseaudio|pipewire [chord]\n", Argv[0]);
+    const std::string Mode = Argc == 4 ? Argv[3] : "";
+    if (Argc < 3 || Argc > 4 || (System != "pulseaudio" && System != "pipewire") ||
+        (Argc == 4 && Mode != "chord" && (Mode != "busy" || System != "pipewire"))) {
+        std::fprintf(stderr, "usage: %s PROGRAM pulseaudio|pipewire [chord|busy]\n", Argv[0]);
         return 2;
     }
     if (System == "pipewire")
-        return Probe(TPipeWireMonitorListener(), Argv[1], true, Chord);
-    return Probe(TMonitorListener(), Argv[1], false, Chord);
+        return Probe(TPipeWireMonitorListener(Mode != "busy"), Argv[1], true, Mode == "chord");
+    return Probe(TMonitorListener(), Argv[1], false, Mode == "chord");
 }

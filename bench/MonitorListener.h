@@ -23,6 +23,8 @@ public:
 
     // Whether sound arrives.
     bool Runs() const;
+    // Whether it hears the sink's monitor: sound arrives.
+    bool Linked() const { return Runs(); }
     std::vector<float> Samples() const;
     // When the frame Frame reached the listener.
     std::chrono::steady_clock::time_point HeardAt(size_t Frame) const;

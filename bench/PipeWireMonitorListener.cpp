@@ -14,25 +14,31 @@ constexpr double Rate = 48000.0;
 
 }
 
-TPipeWireMonitorListener::TPipeWireMonitorListener(double MaxSeconds)
+TPipeWireMonitorListener::TPipeWireMonitorListener(bool Passive, double MaxSeconds)
     : Sound(static_cast<size_t>(MaxSeconds * Rate)), Arrivals(Sound.size() / 16)
 {
     pw_init(nullptr, nullptr);
     Loop = pw_thread_loop_new("monitor listener", nullptr);
-    // A long latency of its own, so that the graph's quantum stays the one
-    // the program asks for.
-    Stream = pw_stream_new_simple(
-        pw_thread_loop_get_loop(Loop), "Klavora monitor listener",
-        pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Capture", PW_KEY_CONFIG_NAME,
-                          "client-rt.conf", PW_KEY_TARGET_OBJECT, "klavora_null", PW_KEY_STREAM_CAPTURE_SINK, "true",
-                          PW_KEY_NODE_LATENCY, "1024/48000", PW_KEY_NODE_NAME, "klavora_monitor_listener", nullptr),
-        [] {
-            static pw_stream_events Events{};
-            Events.version = PW_VERSION_STREAM_EVENTS;
-            Events.process = OnProcess;
-            return &Events;
-        }(),
-        this);
+    // The client's configuration that runs its data thread in real time, as
+    // the program's: a busy machine delays neither.
+    Context = pw_context_new(pw_thread_loop_get_loop(Loop),
+                             pw_properties_new(PW_KEY_CONFIG_NAME, "client-rt.conf", nullptr), 0);
+    Core = pw_context_connect(Context, nullptr, 0);
+    // A long latency of its own, so that the graph's quantum is the one the
+    // program asks for while it plays.
+    static const pw_stream_events Events = [] {
+        pw_stream_events Each{};
+        Each.version = PW_VERSION_STREAM_EVENTS;
+        Each.process = OnProcess;
+        return Each;
+    }();
+    Stream = pw_stream_new(Core, "Klavora monitor listener",
+                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Audio", PW_KEY_MEDIA_CATEGORY, "Capture",
+                                             PW_KEY_TARGET_OBJECT, "klavora_null", PW_KEY_STREAM_CAPTURE_SINK, "true",
+                                             PW_KEY_NODE_LATENCY, "1024/48000", PW_KEY_NODE_PASSIVE,
+                                             Passive ? "true" : "false", PW_KEY_NODE_NAME,
+                                             "klavora_monitor_listener", nullptr));
+    pw_stream_add_listener(Stream, &Listener, &Events, this);
     uint8_t Memory[1024];
     spa_pod_builder Builder = SPA_POD_BUILDER_INIT(Memory, sizeof Memory);
     spa_audio_info_raw Format{};
@@ -46,7 +52,7 @@ TPipeWireMonitorListener::TPipeWireMonitorListener(double MaxSeconds)
                                                    PW_STREAM_FLAG_RT_PROCESS),
                       Parameters, 1);
     pw_thread_loop_start(Loop);
-    for (int Try = 0; Try < 500 && !Runs(); ++Try)
+    for (int Try = 0; Try < 500 && !Linked(); ++Try)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
@@ -54,6 +60,8 @@ TPipeWireMonitorListener::~TPipeWireMonitorListener()
 {
     pw_thread_loop_stop(Loop);
     pw_stream_destroy(Stream);
+    pw_core_disconnect(Core);
+    pw_context_destroy(Context);
     pw_thread_loop_destroy(Loop);
 }
 
@@ -79,9 +87,12 @@ void TPipeWireMonitorListener::OnProcess(void* Listener)
     pw_stream_queue_buffer(Self->Stream, Buffer);
 }
 
-bool TPipeWireMonitorListener::Runs() const
+bool TPipeWireMonitorListener::Linked() const
 {
-    return Heard() > 0;
+    pw_thread_loop_lock(Loop);
+    const pw_stream_state State = pw_stream_get_state(Stream, nullptr);
+    pw_thread_loop_unlock(Loop);
+    return State == PW_STREAM_STATE_PAUSED || State == PW_STREAM_STATE_STREAMING;
 }
 
 std::vector<float> TPipeWireMonitorListener::Samples() const

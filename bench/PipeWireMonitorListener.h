@@ -14,15 +14,20 @@
 // it, not when the listener got it). The server is the one the environment
 // names (XDG_RUNTIME_DIR or PIPEWIRE_RUNTIME_DIR). Listens for at most
 // MaxSeconds.
+//
+// A passive listener hears the sink while something else plays into it, as
+// a sound card that nothing else plays to: the sink pauses while the
+// program's stream does. One that is not keeps the sink running at its own
+// quantum, 1024 frames, as another program playing does.
 class TPipeWireMonitorListener {
 public:
-    explicit TPipeWireMonitorListener(double MaxSeconds = 300.0);
+    explicit TPipeWireMonitorListener(bool Passive, double MaxSeconds = 300.0);
     ~TPipeWireMonitorListener();
     TPipeWireMonitorListener(const TPipeWireMonitorListener&) = delete;
     TPipeWireMonitorListener& operator=(const TPipeWireMonitorListener&) = delete;
 
-    // Whether sound arrives.
-    bool Runs() const;
+    // Whether it is linked to the sink's monitor.
+    bool Linked() const;
     std::vector<float> Samples() const;
     // When the frame Frame was played.
     std::chrono::steady_clock::time_point HeardAt(size_t Frame) const;
@@ -39,6 +44,8 @@ private:
     };
 
     pw_thread_loop* Loop = nullptr;
+    pw_context* Context = nullptr;
+    pw_core* Core = nullptr;
     pw_stream* Stream = nullptr;
     spa_hook Listener{};
     // Filled by the real-time thread only, within the room reserved at
