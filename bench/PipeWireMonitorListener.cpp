@@ -1,10 +1,9 @@
 #include "PipeWireMonitorListener.h"
 
-#include <spa/param/audio/format-utils.h>
-#include <spa/pod/builder.h>
-
 #include <algorithm>
 #include <thread>
+
+#include "midi/PipeWireAudioBackend.h"
 
 namespace {
 
@@ -41,12 +40,7 @@ TPipeWireMonitorListener::TPipeWireMonitorListener(bool Passive, double MaxSecon
     pw_stream_add_listener(Stream, &Listener, &Events, this);
     uint8_t Memory[1024];
     spa_pod_builder Builder = SPA_POD_BUILDER_INIT(Memory, sizeof Memory);
-    spa_audio_info_raw Format{};
-    Format.format = SPA_AUDIO_FORMAT_F32;
-    Format.rate = static_cast<uint32_t>(Rate);
-    Format.channels = 1;
-    Format.position[0] = SPA_AUDIO_CHANNEL_MONO;
-    const spa_pod* Parameters[] = {spa_format_audio_raw_build(&Builder, SPA_PARAM_EnumFormat, &Format)};
+    const spa_pod* Parameters[] = {PipeWireSoundFormat(Builder, 1)};
     pw_stream_connect(Stream, PW_DIRECTION_INPUT, PW_ID_ANY,
                       static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS |
                                                    PW_STREAM_FLAG_RT_PROCESS),

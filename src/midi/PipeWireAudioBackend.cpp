@@ -1,7 +1,6 @@
 #include "midi/PipeWireAudioBackend.h"
 
 #include <spa/param/audio/format-utils.h>
-#include <spa/pod/builder.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,6 +26,21 @@ void StartPipeWireLibrary()
     std::call_once(Started, [] { pw_init(nullptr, nullptr); });
 }
 
+}
+
+const spa_pod* PipeWireSoundFormat(spa_pod_builder& Builder, uint32_t Channels)
+{
+    spa_audio_info_raw Format{};
+    Format.format = SPA_AUDIO_FORMAT_F32;
+    Format.rate = static_cast<uint32_t>(PreferredSampleRate);
+    Format.channels = Channels;
+    if (Channels == 1) {
+        Format.position[0] = SPA_AUDIO_CHANNEL_MONO;
+    } else {
+        Format.position[0] = SPA_AUDIO_CHANNEL_FL;
+        Format.position[1] = SPA_AUDIO_CHANNEL_FR;
+    }
+    return spa_format_audio_raw_build(&Builder, SPA_PARAM_EnumFormat, &Format);
 }
 
 TPipeWireAudioBackend::~TPipeWireAudioBackend()
@@ -106,13 +120,7 @@ bool TPipeWireAudioBackend::StartPlayback()
 
     uint8_t Memory[1024];
     spa_pod_builder Builder = SPA_POD_BUILDER_INIT(Memory, sizeof Memory);
-    spa_audio_info_raw Format{};
-    Format.format = SPA_AUDIO_FORMAT_F32;
-    Format.rate = static_cast<uint32_t>(PreferredSampleRate);
-    Format.channels = Channels;
-    Format.position[0] = SPA_AUDIO_CHANNEL_FL;
-    Format.position[1] = SPA_AUDIO_CHANNEL_FR;
-    const spa_pod* Parameters[] = {spa_format_audio_raw_build(&Builder, SPA_PARAM_EnumFormat, &Format)};
+    const spa_pod* Parameters[] = {PipeWireSoundFormat(Builder, Channels)};
     const auto Flags = static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS |
                                                     PW_STREAM_FLAG_RT_PROCESS | PW_STREAM_FLAG_INACTIVE);
     return pw_stream_connect(Stream, PW_DIRECTION_OUTPUT, PW_ID_ANY, Flags, Parameters, 1) == 0;

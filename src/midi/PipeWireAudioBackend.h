@@ -1,8 +1,10 @@
 #pragma once
 
 #include <pipewire/pipewire.h>
+#include <spa/pod/builder.h>
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "midi/AudioBackend.h"
@@ -11,6 +13,11 @@
 // (2.7 ms). Measured under load, 64 frames played as well in the graph but
 // not sooner to the ear, and 256 added a quantum to every note.
 inline constexpr int PipeWireQuantumFrames = 128;
+
+// The format of the sound a PipeWire stream of the program's takes: float
+// samples at PreferredSampleRate, mono (1 channel) or front left and right
+// (2), interleaved; built in Builder.
+const spa_pod* PipeWireSoundFormat(spa_pod_builder& Builder, uint32_t Channels);
 
 // PipeWire's own playback stream, rendered in the graph's real-time thread
 // each cycle, with the quantum PipeWireQuantumFrames. While paused the stream

@@ -98,6 +98,29 @@ void ExpectNotesToFailOnceTheOutputIsGone(TSynthesizerDevice& Synthesizer, TErro
     EXPECT_EQ(Errors.Messages, std::vector<std::string>{"The specified device handle is invalid."});
 }
 
+// The server of a synthesizer that plays dies and comes back, heard at
+// SinkAddress: notes fail until Reset opens the synthesizer again.
+template <typename TServer>
+void ExpectNotesToFailUntilResetOnceTheServerIsBack(TSynthesizerDevice& Synthesizer, TServer& Server,
+                                                    const std::string& SinkAddress, TErrorRecorder& Errors)
+{
+    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
+    Synthesizer.Play(100ms);
+    Server.Kill();
+    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
+
+    Server.Start();
+    ASSERT_TRUE(Server.Runs()) << Server.Problem;
+    Errors.Messages.clear();
+    TSinkRecording Recording(SinkAddress);
+    Synthesizer.Device.Close();
+    Synthesizer.Device.Open(1, 0);
+    Synthesizer.Play();
+    Recording.Stop();
+    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
+    EXPECT_GT(PeakLevel(Recording.Samples()), -20.0);
+}
+
 class PulseAudioOutputTest : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
@@ -133,21 +156,7 @@ TEST_P(PulseAudioOutputTest, TheOutputSleepsOnceSilentAndWakesForTheNextNoteWhol
 TEST_P(PulseAudioOutputTest, OnceTheServerDiesNotesShowTheirFailureAndResetReopensWhenItIsBack)
 {
     TSynthesizerDevice Synthesizer(GetParam());
-    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
-    Synthesizer.Play(100ms);
-    Server.Kill();
-    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
-
-    Server.Start();
-    ASSERT_TRUE(Server.Runs()) << Server.Problem;
-    Errors.Messages.clear();
-    TSinkRecording Recording(Server.Address());
-    Synthesizer.Device.Close();
-    Synthesizer.Device.Open(1, 0);
-    Synthesizer.Play();
-    Recording.Stop();
-    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
-    EXPECT_GT(PeakLevel(Recording.Samples()), -20.0);
+    ExpectNotesToFailUntilResetOnceTheServerIsBack(Synthesizer, Server, Server.Address(), Errors);
 }
 
 // "alsa:pulse" is ALSA's device that plays into the PulseAudio server.
@@ -273,21 +282,7 @@ TEST_F(PipeWireOutputTest, AStreamNamedKlavoraSleepsOnceSilentOutOfTheGraphAndWa
 TEST_F(PipeWireOutputTest, OnceTheServerDiesNotesShowTheirFailureAndResetReopensWhenItIsBack)
 {
     TSynthesizerDevice Synthesizer("pipewire");
-    ASSERT_NE(Synthesizer.Device.Handle, 0u) << testing::PrintToString(Errors.Messages);
-    Synthesizer.Play(100ms);
-    Server.Kill();
-    ExpectNotesToFailOnceTheOutputIsGone(Synthesizer, Errors);
-
-    Server.Start();
-    ASSERT_TRUE(Server.Runs()) << Server.Problem;
-    Errors.Messages.clear();
-    TSinkRecording Recording(Server.PulseAddress());
-    Synthesizer.Device.Close();
-    Synthesizer.Device.Open(1, 0);
-    Synthesizer.Play();
-    Recording.Stop();
-    EXPECT_TRUE(Errors.Messages.empty()) << testing::PrintToString(Errors.Messages);
-    EXPECT_GT(PeakLevel(Recording.Samples()), -20.0);
+    ExpectNotesToFailUntilResetOnceTheServerIsBack(Synthesizer, Server, Server.PulseAddress(), Errors);
 }
 
 // PipeWire comes first, as on a desktop; a PulseAudio server that the
