@@ -27,10 +27,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -50,18 +51,21 @@ namespace {
 using namespace std::chrono_literals;
 using TClock = std::chrono::steady_clock;
 
-// User plus system CPU time of the process, in milliseconds.
+// The CPU time the process's threads have run, in milliseconds, to the
+// nanosecond the scheduler counts (the clock ticks of /proc/PID/stat are too
+// coarse for a budget of 2 ms).
 double CPUMilliseconds(pid_t Program)
 {
-    std::ifstream Stat("/proc/" + std::to_string(Program) + "/stat");
-    const std::string Text((std::istreambuf_iterator<char>(Stat)), std::istreambuf_iterator<char>());
-    std::istringstream Fields(Text.substr(Text.rfind(')') + 2));
-    std::vector<std::string> Values{std::istream_iterator<std::string>(Fields), {}};
-    if (Values.size() < 13)
-        return -1.0;
-    // Fields 14 and 15 of the line; the state (field 3) is the first here.
-    const long Ticks = std::stol(Values[11]) + std::stol(Values[12]);
-    return 1000.0 * static_cast<double>(Ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    const std::filesystem::path Tasks = "/proc/" + std::to_string(Program) + "/task";
+    std::error_code Error;
+    double Nanoseconds = 0.0;
+    for (const auto& Task : std::filesystem::directory_iterator(Tasks, Error)) {
+        std::ifstream Schedule(Task.path() / "schedstat");
+        double Ran = 0.0;
+        if (Schedule >> Ran)
+            Nanoseconds += Ran;
+    }
+    return Error ? -1.0 : Nanoseconds / 1e6;
 }
 
 std::string StatusLine(pid_t Program, const std::string& Name)
@@ -219,7 +223,7 @@ int Probe(const TEar& Ear, const char* Program, bool PipeWire, bool Chord)
 
         Report("key to sound while the sound plays", SoundDelays(Ear, Playing), Playing.size());
         Report("key to sound after the output paused", SoundDelays(Ear, AfterPause), AfterPause.size());
-        std::printf("CPU time while paused for 10 s: %.0f ms\n", IdleCPU);
+        std::printf("CPU time while paused for 10 s: %.2f ms\n", IdleCPU);
         std::printf("resident memory: %s\n", StatusLine(Child, "VmRSS:").c_str() + 6);
         const std::string Names = StreamNames(PipeWire);
         std::printf("stream: %s", Names.empty() ? "none\n" : Names.c_str());
