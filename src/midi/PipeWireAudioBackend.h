@@ -11,8 +11,7 @@
 
 // How much sound PipeWire is asked to take at a time: 128 frames at 48 kHz
 // (2.7 ms). Measured with both cores busy, 64 frames was heard 2 ms sooner
-// but missed the graph's cycles four times as often, and 256 added 4 ms to
-// every note.
+// but left more gaps in a held chord, and 256 added 4 ms to every note.
 inline constexpr int PipeWireQuantumFrames = 128;
 
 // The format of the sound a PipeWire stream of the program's takes: float
