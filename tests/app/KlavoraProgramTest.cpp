@@ -16,6 +16,7 @@
 
 #include "ErrorRecorder.h"
 #include "RecordingMIDIOutService.h"
+#include "ShippedProgramFixture.h"
 #include "TemporaryFolder.h"
 #include "app/KlavoraProgram.h"
 #include "config/ProfileFile.h"
@@ -42,21 +43,8 @@ public slots:
     void Open(const QUrl& Url) { Urls.push_back(Url); }
 };
 
-// The whole program in a fresh program folder holding the shipped key map and
-// catalogue, with two MIDI devices behind a recording service.
-class KlavoraProgramTest : public testing::Test {
+class KlavoraProgramTest : public TShippedProgramTest {
 protected:
-    TTemporaryProgramFolder Folder;
-    TRecordingMIDIOutService Service;
-
-    void SetUp() override
-    {
-        Folder.CopyShipped("Keyboard.ini");
-        Folder.CopyShipped("GeneralMIDI.ini");
-        Folder.Write("Klavora.log", "what an earlier run left\r\n");
-        Service.DeviceNames = {"Synth One", "Synth Two"};
-    }
-
     // Runs the program; While runs in its message loop once the window shows.
     int Run(std::function<void()> While)
     {

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "RecordingMIDIOutService.h"
+#include "ShippedProgramFixture.h"
 #include "TemporaryFolder.h"
 #include "app/KlavoraProgram.h"
 #include "support/FilePathRoutines.h"
@@ -22,21 +23,8 @@ namespace {
 
 using TCallKind = TRecordingMIDIOutService::TCallKind;
 
-// The whole program in a fresh program folder holding the shipped key map and
-// catalogue, with two MIDI devices behind a recording service.
-class KlavoraProgramTest : public testing::Test {
+class KlavoraProgramTest : public TShippedProgramTest {
 protected:
-    TTemporaryProgramFolder Folder;
-    TRecordingMIDIOutService Service;
-
-    void SetUp() override
-    {
-        Folder.CopyShipped("Keyboard.ini");
-        Folder.CopyShipped("GeneralMIDI.ini");
-        Folder.Write("Klavora.log", "what an earlier run left\r\n");
-        Service.DeviceNames = {"Synth One", "Synth Two"};
-    }
-
     // Runs the program; Shown runs once the window shows, before the loop.
     int Run(const std::function<void()>& Shown)
     {
