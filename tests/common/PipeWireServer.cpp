@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "ChildProcess.h"
 #include "CommandOutput.h"
 
 namespace {
@@ -85,17 +85,11 @@ void TPipeWireServer::Start()
         Problem = "cannot make a pipe";
         return;
     }
-    const pid_t Parent = getpid();
-    Session = fork();
+    Session = ForkChild();
     if (Session == 0) {
+        // A process group of its own, which Kill ends whole.
         setsid();
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != Parent)
-            _exit(1);
-        const int Null = open("/dev/null", O_RDWR);
         dup2(Pipe[0], STDIN_FILENO);
-        dup2(Null, STDOUT_FILENO);
-        dup2(Null, STDERR_FILENO);
         const std::string Script = Folder / "session";
         execlp("dbus-run-session", "dbus-run-session", "--", "sh", Script.c_str(), static_cast<char*>(nullptr));
         _exit(127);
